@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+class FrameRecord;
+
+// Writes the record as a BMP file (14-byte file header, the record's header, biSizeImage
+// pixel bytes). Returns false, having written nothing, when there is no record or the
+// file cannot be created.
+bool SaveBitmapFile(const FrameRecord* frame, const std::string& path);

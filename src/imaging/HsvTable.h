@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+
+// The process-wide HSV lookup table: hue, saturation and value for each of the 16,777,216
+// RGB colours, built once at start so that the per-pixel range test needs no arithmetic.
+
+struct HsvEntry {
+    int32_t hue = 0;
+    uint8_t saturation = 0;
+    uint8_t value = 0;
+};
+
+// The lowest and highest passing hue, saturation and value. A hue upper bound of 360 or more
+// wraps through 0.
+struct HsvRange {
+    int32_t h0 = 0;
+    int32_t h1 = 359;
+    int32_t s0 = 30;
+    int32_t s1 = 255;
+    int32_t v0 = 30;
+    int32_t v1 = 255;
+    bool operator==(const HsvRange&) const = default;
+};
+
+// Frees an existing table, then builds a new one on every core. Returns false (and leaves no
+// table) when the memory cannot be had.
+bool BuildHsvTable();
+void FreeHsvTable();
+bool HasHsvTable();
+
+// The table's entry for a colour; only valid while a table exists.
+HsvEntry LookupHsv(uint8_t r, uint8_t g, uint8_t b);
+
+// 1 when the colour's table entry lies in the range, or when there is no table; else 0.
+int InHsvRange(uint8_t b, uint8_t g, uint8_t r, const HsvRange& range);

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "FrameRecord.h"
+
+#include <cstdint>
+#include <vector>
+
+// Radial forward remap around the centre with parameter k; unreached pixels turn white.
+void CorrectLens(const ImageView& frame, int32_t k, std::vector<uint8_t>& output);

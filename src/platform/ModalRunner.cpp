@@ -1,0 +1,30 @@
+#include "ModalRunner.h"
+
+#include <QDialog>
+
+#include <utility>
+
+namespace {
+ModalHook& CurrentHook()
+{
+    static ModalHook hook;
+    return hook;
+}
+}  // namespace
+
+int RunModal(QDialog& dialog)
+{
+    if (CurrentHook())
+        return CurrentHook()(dialog);
+    return dialog.exec();
+}
+
+ScopedModalHook::ScopedModalHook(ModalHook hook)
+    : previous_(std::exchange(CurrentHook(), std::move(hook)))
+{
+}
+
+ScopedModalHook::~ScopedModalHook()
+{
+    CurrentHook() = std::move(previous_);
+}

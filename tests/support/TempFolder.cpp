@@ -1,0 +1,8 @@
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+TempFolder::TempFolder()
+{
+    EXPECT_TRUE(dir_.isValid());
+}
