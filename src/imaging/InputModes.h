@@ -6,7 +6,8 @@
 #include <cstdint>
 
 // Grey, difference, binary, Otsu and history pictures made from a colour frame. Every output
-// pixel carries the same value in bytes 0, 1 and 2.
+// pixel carries the same value in bytes 0, 1 and 2. Frames whose pixels are narrower than 3
+// bytes, and buffers smaller than the frame, leave everything unchanged.
 
 // (306 R + 601 G + 117 B) >> 10 of a blue, green, red pixel.
 inline int GreyValue(const uint8_t* pixel)

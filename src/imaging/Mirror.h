@@ -2,5 +2,5 @@
 
 #include "FrameRecord.h"
 
-// Flips the frame left to right, whole pixels at a time.
+// Flips the frame left to right, whole pixels of bytesPerPixel bytes at a time.
 void MirrorFrame(const ImageView& frame);
