@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 // The process-wide HSV lookup table: hue, saturation and value for each of the 16,777,216
 // RGB colours, built once at start so that the per-pixel range test needs no arithmetic.
@@ -26,10 +28,19 @@ struct HsvRange {
 // Frees an existing table, then builds a new one on every core. Returns false (and leaves no
 // table) when the memory cannot be had.
 bool BuildHsvTable();
+
+// The table's storage: one word per colour index (R << 16) | (G << 8) | B, or null when the
+// memory cannot be had.
+using HsvTableStorage = std::unique_ptr<uint32_t[]>;
+using HsvTableAllocation = HsvTableStorage (*)(std::size_t entryCount);
+
+// BuildHsvTable with the allocation step given, so that a failed allocation can be exercised.
+bool BuildHsvTableWith(HsvTableAllocation allocate);
+
 void FreeHsvTable();
 bool HasHsvTable();
 
-// The table's entry for a colour; only valid while a table exists.
+// The table's entry for a colour while a table exists; all zero without one.
 HsvEntry LookupHsv(uint8_t r, uint8_t g, uint8_t b);
 
 // 1 when the colour's table entry lies in the range, or when there is no table; else 0.
