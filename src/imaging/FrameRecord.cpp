@@ -1,6 +1,7 @@
 #include "FrameRecord.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -61,7 +62,9 @@ BitmapInfoHeader MakeBitmapHeader(int width, int height, int bitCount)
     h.biWidth = width;
     h.biHeight = height;
     h.biBitCount = static_cast<uint16_t>(bitCount);
-    h.biSizeImage = static_cast<uint32_t>(std::size_t(width) * std::size_t(height) * std::size_t(bitCount / 8));
+    // A top-down header (negative height) holds as many pixel bytes as a bottom-up one.
+    const std::size_t rows = std::size_t(std::abs(height));
+    h.biSizeImage = static_cast<uint32_t>(std::size_t(std::max(width, 0)) * rows * std::size_t(bitCount / 8));
     return h;
 }
 
