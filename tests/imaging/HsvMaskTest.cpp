@@ -145,6 +145,25 @@ TEST(HsvMaskSizes, TargetSmallerThanTheSourceIsNeverWrittenPast)
     FreeHsvTable();
 }
 
+// Exactly sized buffers, where the sanitizers catch any access outside them.
+TEST(HsvMaskSizes, TinyFramesStayInsideTheirBuffers)
+{
+    const int sizes[][2] = {{0, 0}, {1, 1}, {2, 1}, {1, 2}, {0, 3}, {3, 0}, {2, 5}, {3, 3}};
+    MaskBuffers buffers;
+    for (const auto& size : sizes)
+        for (int count = 0; count < 3; ++count) {
+            const int w = size[0];
+            const int h = size[1];
+            std::vector<uint8_t> source(std::size_t(w) * std::size_t(h) * 3, 255);
+            std::vector<uint8_t> target(source);
+            const ImageView sourceView{w, h, 3, source.data()};
+            const ImageView targetView{w, h, 3, target.data()};
+            WorkWindow window{0, 0, w, h};
+            EXPECT_LE(MaskWithMorphology(sourceView, targetView, count, count, window, kRedOnly, buffers), w * h);
+            EXPECT_LE(ApplyHsvMask(sourceView, targetView, kRedOnly), w * h);
+        }
+}
+
 TEST(HsvMaskSizes, SourceWithoutColourBytesPassesEveryPixel)
 {
     ASSERT_TRUE(BuildHsvTable());

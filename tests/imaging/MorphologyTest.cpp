@@ -135,31 +135,44 @@ TEST(MorphFrame, WindowReachingOutsideTheFrameWorksAsTheFullFrame)
     EXPECT_EQ(outside, whole);
 }
 
-// Runs every operation with counts up to 3 on exactly sized buffers; the sanitizers catch
-// any access outside them.
+// A window of zero height comes back as it was given; any other comes back inside the frame.
+void ExpectInsideFrameOrUntouched(const WorkWindow& window, const WorkWindow& start, int width, int height)
+{
+    if (window == start)
+        return;
+    EXPECT_TRUE(window.left >= 0 && window.right >= 0 && window.left <= width && window.right <= width);
+    EXPECT_TRUE(window.top >= 0 && window.bottom >= 0 && window.top <= height && window.bottom <= height);
+}
+
+// Runs both operations each way with counts up to 3 on exactly sized buffers, where the
+// sanitizers catch any access outside them.
 TEST(Morphology, TinyAndOddFramesStayInsideTheirBuffers)
 {
     const int sizes[][2] = {{0, 0}, {1, 1}, {2, 1}, {2, 5}, {5, 2}, {0, 3}, {3, 0}, {1, 4}, {3, 7}, {7, 3}};
     for (const auto& size : sizes) {
         const int w = size[0];
         const int h = size[1];
-        const WorkWindow windows[] = {{0, 0, w, h}, {-2, -2, w + 3, h + 3}, {0, 0, 0, h}, {w, 1, 0, h + 1}, {1, h, w, 0}};
+        const WorkWindow windows[] = {
+            {0, 0, w, h}, {-2, -2, w + 3, h + 3}, {0, 0, 0, h}, {w, 1, 0, h + 1}, {1, h, w, 0}};
         for (const WorkWindow& start : windows)
             for (int mode = 0; mode < 2; ++mode)
                 for (int count = 0; count < 4; ++count) {
                     SCOPED_TRACE(testing::Message() << w << "x" << h << " mode " << mode << " count " << count);
                     for (int bytesPerPixel : {3, 4}) {
-                        BinaryFrame frame(Picture(std::size_t(h), std::string(std::size_t(w), '#')), bytesPerPixel);
+                        std::vector<uint8_t> white(std::size_t(w) * std::size_t(h) * std::size_t(bytesPerPixel), 255);
+                        const ImageView frame{w, h, bytesPerPixel, white.data()};
                         std::vector<uint8_t> snapshot;
                         WorkWindow window = start;
-                        MorphFrame(frame.view, mode, window, count, snapshot);
-                        MorphFrame(frame.view, 1 - mode, window, count, snapshot);
+                        MorphFrame(frame, mode, window, count, snapshot);
+                        MorphFrame(frame, 1 - mode, window, count, snapshot);
+                        ExpectInsideFrameOrUntouched(window, start, w, h);
                     }
                     std::vector<uint8_t> readCopy(std::size_t(w) * std::size_t(h), 1);
                     std::vector<uint8_t> mask(readCopy.size(), 0);
                     WorkWindow window = start;
                     MorphMask(readCopy.data(), mask.data(), w, h, mode, window, count);
                     MorphMask(readCopy.data(), mask.data(), w, h, 1 - mode, window, count);
+                    ExpectInsideFrameOrUntouched(window, start, w, h);
                 }
     }
 }
