@@ -56,10 +56,13 @@ void UpDownControl::SetBuddy(QLineEdit* buddy)
     if (!m_pBuddy)
         return;
     m_pBuddy->installEventFilter(this);
+    // The arrows cover the edit's right border rather than sit beside it, as on Windows.
+    const int overlap = m_pBuddy->hasFrame() ? kBuddyBorderOverlap : 0;
     QRect edit = m_pBuddy->geometry();
-    edit.setWidth(std::max(0, edit.width() - width()));
+    edit.setWidth(std::max(0, edit.width() - width() + overlap));
     m_pBuddy->setGeometry(edit);
-    setGeometry(edit.right() + 1, edit.top(), width(), edit.height());
+    setGeometry(edit.right() + 1 - overlap, edit.top(), width(), edit.height());
+    raise();
 }
 
 void UpDownControl::SetRange(int lower, int upper)

@@ -20,10 +20,13 @@ class UpDownControl : public QWidget {
     Q_OBJECT
 
 public:
+    // How far the arrows reach over a framed buddy's right border.
+    static constexpr int kBuddyBorderOverlap = 2;
+
     explicit UpDownControl(QWidget* parent = nullptr);
 
-    // Takes the edit as buddy: sits at its right edge, as tall as it, and narrows the edit
-    // by the control's own width. The arrow keys in the buddy then step the position too.
+    // Takes the edit as buddy: sits at its right edge, over its border, as tall as it, and
+    // narrows the edit to make room. The arrow keys in the buddy then step the position too.
     void SetBuddy(QLineEdit* buddy);
     QLineEdit* Buddy() const { return m_pBuddy; }
 

@@ -37,9 +37,18 @@ protected:
 
 TEST_F(UpDownControlTest, SitsAtTheBuddysRightEdgeAndNarrowsIt)
 {
-    EXPECT_EQ(m_pEdit->geometry(), QRect(10, 10, 38, 20));
-    EXPECT_EQ(m_pSpin->geometry(), QRect(48, 10, 12, 20));
+    EXPECT_EQ(m_pEdit->geometry(), QRect(10, 10, 40, 20));
+    EXPECT_EQ(m_pSpin->geometry(), QRect(48, 10, 12, 20)) << "over the edit's 2-pixel border";
     EXPECT_EQ(m_pSpin->Buddy(), m_pEdit);
+
+    QLineEdit frameless(&m_Window);
+    frameless.setFrame(false);
+    frameless.setGeometry(10, 50, 50, 20);
+    UpDownControl beside(&m_Window);
+    beside.resize(12, 20);
+    beside.SetBuddy(&frameless);
+    EXPECT_EQ(frameless.geometry(), QRect(10, 50, 38, 20));
+    EXPECT_EQ(beside.geometry(), QRect(48, 50, 12, 20));
 }
 
 TEST_F(UpDownControlTest, SetPosLimitsToTheRangeAndWritesPlainDigits)

@@ -1,0 +1,82 @@
+#include "MainDialogTemplate.h"
+
+#include <array>
+
+namespace {
+using enum ControlKind;
+
+constexpr std::array kControls{
+    ControlTemplate{IDC_EXIT, PushButton, "E&xit", 415, 10, 60, 14, kNoStyle, nullptr},
+    ControlTemplate{IDC_SAVE, PushButton, "&Save", 415, 103, 60, 14, kNoStyle, nullptr},
+    ControlTemplate{IDC_SAVE_AS, PushButton, "Save &As", 415, 129, 60, 14, kNoStyle, nullptr},
+    ControlTemplate{IDC_PRESET, ComboBox, "", 415, 148, 47, 43, kNoStyle, "Preset"},
+    ControlTemplate{IDC_DELETE_PRESET, PushButton, "Del", 464, 147, 16, 15, kNoStyle, nullptr},
+    ControlTemplate{IDC_ADD_CAM, PushButton, "Add Cam", 14, 192, 42, 17, kNoStyle, nullptr},
+    ControlTemplate{IDC_DELETE_CAM, PushButton, "Delete Cam", 59, 192, 42, 17, kNoStyle, nullptr},
+    ControlTemplate{IDC_LENS, CheckBox, "Lens Distortion", 105, 247, 57, 12, kNoStyle, nullptr},
+    ControlTemplate{IDC_LENS_PARAMETER, Edit, "", 169, 247, 27, 12, kNumber, "Lens parameter"},
+    ControlTemplate{IDC_LENS_SPIN, UpDown, "", 193, 247, 10, 13, kNoStyle, nullptr},
+    ControlTemplate{IDC_MASK, CheckBox, "Mask with Color Filter", 105, 221, 78, 12, kNoStyle, nullptr},
+    ControlTemplate{IDC_EROSION, CheckBox, "Erosion", 105, 235, 34, 8, kNoStyle, nullptr},
+    ControlTemplate{IDC_EROSION_COUNT, Edit, "", 143, 234, 17, 12, kNumber, "Erosion count"},
+    ControlTemplate{IDC_EROSION_SPIN, UpDown, "", 160, 234, 9, 12, kNoStyle, nullptr},
+    ControlTemplate{IDC_RED, Edit, "", 260, 181, 32, 14, kNoStyle, "Red"},
+    ControlTemplate{IDC_RED_SPIN, UpDown, "Spin1", 283, 181, 11, 14, kNoStyle, nullptr},
+    ControlTemplate{IDC_GREEN, Edit, "", 326, 181, 33, 14, kNoStyle, "Green"},
+    ControlTemplate{IDC_GREEN_SPIN, UpDown, "Spin1", 358, 181, 11, 14, kNoStyle, nullptr},
+    ControlTemplate{IDC_BLUE, Edit, "", 394, 181, 33, 14, kNoStyle, "Blue"},
+    ControlTemplate{IDC_BLUE_SPIN, UpDown, "Spin1", 422, 181, 11, 14, kNoStyle, nullptr},
+    ControlTemplate{IDC_HUE, Edit, "", 238, 221, 33, 12, kNoStyle, "Hue"},
+    ControlTemplate{IDC_HUE_SPIN, UpDown, "Spin1", 271, 220, 11, 13, kNoStyle, nullptr},
+    ControlTemplate{IDC_HUE_WIDTH, Edit, "", 294, 221, 17, 12, kNumber, "Hue width"},
+    ControlTemplate{IDC_SATURATION, Edit, "", 318, 221, 33, 12, kNoStyle, "Saturation"},
+    ControlTemplate{IDC_SATURATION_SPIN, UpDown, "Spin1", 343, 218, 9, 14, kNoStyle, nullptr},
+    ControlTemplate{IDC_SATURATION_WIDTH, Edit, "", 373, 221, 17, 12, kNumber, "Saturation width"},
+    ControlTemplate{IDC_VALUE, Edit, "", 398, 221, 31, 12, kNoStyle, "Value"},
+    ControlTemplate{IDC_VALUE_SPIN, UpDown, "Spin1", 424, 217, 11, 14, kNoStyle, nullptr},
+    ControlTemplate{IDC_VALUE_WIDTH, Edit, "", 453, 221, 17, 12, kNumber, "Value width"},
+    ControlTemplate{IDC_HUE_RANGE, Edit, "", 237, 241, 71, 12, kReadOnly | kNoBorder, "Hue range"},
+    ControlTemplate{IDC_SATURATION_RANGE, Edit, "", 316, 240, 71, 12, kReadOnly | kNoBorder, "Saturation range"},
+    ControlTemplate{IDC_VALUE_RANGE, Edit, "", 392, 240, 70, 12, kReadOnly | kNoBorder, "Value range"},
+    ControlTemplate{IDC_CAM_GROUP, GroupBox, "CAM", 7, 7, 221, 162, kNoStyle, nullptr},
+    ControlTemplate{IDC_HSV_GROUP, GroupBox, "HSV", 234, 8, 178, 157, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, GroupBox, "RGB Values", 233, 171, 246, 28, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, Label, "Red", 240, 182, 14, 8, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, Label, "Green", 299, 182, 22, 8, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, Label, "Blue", 374, 182, 15, 8, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, GroupBox, "HSV Values", 233, 200, 247, 56, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, Label, "Hue (0-360)", 238, 210, 40, 8, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, Label, "Saturation(0-255)", 318, 209, 67, 8, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, Label, "Value (0-255)", 402, 209, 44, 8, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, Label, "Old Mask", 421, 27, 47, 8, kNoStyle, nullptr},
+    ControlTemplate{IDC_OLD_MASK, GroupBox, "Static", 418, 38, 57, 23, kHidden, "Old Mask"},
+    ControlTemplate{kStaticId, Label, "New Mask", 421, 66, 47, 8, kNoStyle, nullptr},
+    ControlTemplate{IDC_NEW_MASK, GroupBox, "Static", 418, 77, 57, 23, kHidden, "New Mask"},
+    ControlTemplate{kStaticId, Label, "+", 282, 223, 9, 8, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, Label, "+", 357, 223, 9, 8, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, Label, "+", 440, 223, 9, 8, kNoStyle, nullptr},
+    ControlTemplate{IDC_FPS_LABEL, Label, "Current FPS:", 157, 198, 41, 8, kNoStyle, nullptr},
+    ControlTemplate{IDC_FPS, Edit, "", 204, 197, 17, 12, kReadOnly | kNoBorder | kAlignRight, "Current FPS"},
+    ControlTemplate{kStaticId, GroupBox, "Preset", 413, 119, 67, 46, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, GroupBox, "Effects && Filter", 7, 211, 221, 49, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, GroupBox, "Image Source", 7, 170, 221, 40, kNoStyle, nullptr},
+    ControlTemplate{IDC_EFFECT, ComboBox, "", 45, 244, 53, 32, kNoStyle, "Effect"},
+    ControlTemplate{IDC_CAM_SETUP, PushButton, "Cam Setup", 103, 192, 42, 17, kNoStyle, nullptr},
+    ControlTemplate{IDC_INPUT, ComboBox, "", 45, 226, 54, 34, kNoStyle, "Input"},
+    ControlTemplate{kStaticId, Label, "Input:", 16, 226, 24, 11, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, Label, "Effect:", 15, 246, 24, 11, kNoStyle, nullptr},
+    ControlTemplate{IDC_DILATION_COUNT, Edit, "", 196, 234, 17, 12, kNumber, "Dilation count"},
+    ControlTemplate{IDC_DILATION_SPIN, UpDown, "", 214, 235, 11, 11, kNoStyle, nullptr},
+    ControlTemplate{kStaticId, Label, "Dilation", 172, 235, 23, 8, kNoStyle, nullptr},
+    ControlTemplate{IDC_WEB_CAMERA, RadioButton, "Web Camera", 16, 180, 53, 8, kNoStyle, nullptr},
+    ControlTemplate{IDC_AVI_FILE, RadioButton, "AVI File", 79, 180, 38, 10, kNoStyle, nullptr},
+    ControlTemplate{IDC_FRAME_SLIDER, Trackbar, "", 149, 197, 73, 10, kNoStyle, "Frame slider"},
+    ControlTemplate{IDC_FRAME_COUNTER, Edit, "", 153, 184, 66, 12, kReadOnly | kNoBorder | kAlignCentre, "Frame"},
+    ControlTemplate{IDC_THRESHOLD, Edit, "", 201, 218, 18, 10, kNoBorder, "Threshold"},
+};
+}  // namespace
+
+std::span<const ControlTemplate> MainDialogTemplate()
+{
+    return kControls;
+}
