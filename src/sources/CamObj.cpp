@@ -112,7 +112,8 @@ bool CCamObj::FixFormat(BitmapInfoHeader& header)
 bool CCamObj::AskFor320Width(BitmapInfoHeader& header)
 {
     while (header.biWidth != kRequiredWidth) {
-        const auto answer = ShowMessageBox(m_pOwnerWidget, kResolutionQuestion, MessageButtons::YesNo, MessageIcon::Stop);
+        const auto answer =
+            ShowMessageBox(m_pOwnerWidget, kResolutionQuestion, MessageButtons::YesNo, MessageIcon::Stop);
         if (answer != QMessageBox::Yes)
             return false;
         std::optional<BitmapInfoHeader> changed = FormatAfterDialog();

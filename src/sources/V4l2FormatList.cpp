@@ -58,8 +58,8 @@ std::vector<CaptureFormatChoice> ListCaptureFormats(V4l2Io& io, int fd)
     while (io.Ioctl(fd, VIDIOC_ENUM_FMT, &description) == 0) {
         if (FindPixelLayout(description.pixelformat) != nullptr) {
             const auto* text = reinterpret_cast<const char*>(description.description);
-            formats.push_back({description.pixelformat, QString::fromUtf8(text, qstrnlen(text, sizeof description.description)),
-                               ListFrameSizes(io, fd, description.pixelformat)});
+            const QString name = QString::fromUtf8(text, qstrnlen(text, sizeof description.description));
+            formats.push_back({description.pixelformat, name, ListFrameSizes(io, fd, description.pixelformat)});
         }
         ++description.index;
     }

@@ -145,7 +145,8 @@ bool V4l2Stream::DeliverFrame()
     if ((buffer.flags & V4L2_BUF_FLAG_ERROR) == 0) {
         const MappedBuffer& mapped = buffers_[buffer.index];
         const std::size_t used = std::min<std::size_t>(buffer.bytesused, mapped.length);
-        if (const std::optional<VideoHeader> frame = converter_.Convert(static_cast<const uint8_t*>(mapped.address), used))
+        const std::optional<VideoHeader> frame = converter_.Convert(static_cast<const uint8_t*>(mapped.address), used);
+        if (frame)
             callback_(handle_, &*frame);
     }
     return QueueBuffer(buffer.index);

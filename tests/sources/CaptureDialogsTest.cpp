@@ -98,7 +98,8 @@ TEST_F(CaptureDialogsTest, ChangedControlsReachTheDeviceAtOnce)
         FindByAccessibleName<QComboBox>(dialog, QStringLiteral("Power Line Frequency"))->setCurrentIndex(2);
         return ClickButton(dialog, QStringLiteral("OK"));
     });
-    const std::vector<std::pair<uint32_t, int32_t>> expected = {{kBrightness, 200}, {kAutoWhiteBalance, 0}, {kPowerLine, 2}};
+    const std::vector<std::pair<uint32_t, int32_t>> expected = {
+        {kBrightness, 200}, {kAutoWhiteBalance, 0}, {kPowerLine, 2}};
     EXPECT_EQ(ControlWrites(), expected);
 }
 

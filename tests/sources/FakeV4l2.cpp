@@ -60,10 +60,11 @@ void FakeV4l2Device::ApplyFormat(uint32_t pixelFormat, uint32_t width, uint32_t 
     const auto listed = std::find_if(setup.formats.begin(), setup.formats.end(),
                                      [&](const FakeFormat& f) { return f.pixelFormat == pixelFormat; });
     if (listed != setup.formats.end() && !listed->sizes.empty()) {
-        const auto nearest = std::min_element(listed->sizes.begin(), listed->sizes.end(), [&](auto a, auto b) {
-            auto distance = [&](auto s) { return std::abs(int64_t(s.first) - width) + std::abs(int64_t(s.second) - height); };
-            return distance(a) < distance(b);
-        });
+        auto distance = [&](std::pair<uint32_t, uint32_t> size) {
+            return std::abs(int64_t(size.first) - width) + std::abs(int64_t(size.second) - height);
+        };
+        const auto nearest = std::min_element(listed->sizes.begin(), listed->sizes.end(),
+                                              [&](auto a, auto b) { return distance(a) < distance(b); });
         width = nearest->first;
         height = nearest->second;
     }
@@ -242,7 +243,8 @@ int FakeV4l2::DeviceIoctl(FakeV4l2Device& device, unsigned long request, void* a
     case VIDIOC_REQBUFS: {
         auto& request = *static_cast<v4l2_requestbuffers*>(argument);
         device.queued.clear();
-        device.buffers.assign(request.count, std::vector<uint8_t>(device.format.sizeimage + device.setup.extraBufferBytes));
+        const std::size_t length = device.format.sizeimage + device.setup.extraBufferBytes;
+        device.buffers.assign(request.count, std::vector<uint8_t>(length));
         return 0;
     }
     case VIDIOC_QUERYBUF: {
