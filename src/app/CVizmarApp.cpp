@@ -13,6 +13,11 @@ CVizmarApp::CVizmarApp(int& argc, char** argv)
 
 void CVizmarApp::InitInstance()
 {
+    RunMainDialog();
+}
+
+void RunMainDialog()
+{
     CVizmarDlg dialog;
     RunModal(dialog);
 }

@@ -12,3 +12,6 @@ public:
     // Shows the main dialog and returns once it has been closed.
     void InitInstance();
 };
+
+// Creates the main dialog, runs it modally and destroys it again.
+void RunMainDialog();
