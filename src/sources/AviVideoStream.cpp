@@ -121,12 +121,21 @@ const AVFrame* AviVideoStream::FrameAt(int64_t position)
 {
     if (!decoder_ || position < 0 || position >= frameCount_)
         return nullptr;
-    if (!CanDecodeOnwardTo(position) && !SeekToKeyFrameBefore(position))
+    if (!CanDecodeOnwardTo(position) && !SeekBefore(position))
         return nullptr;
     DecodeUpTo(position);
     if (!currentNumber_ || *currentNumber_ > position || FailedBetween(*currentNumber_, position))
         return nullptr;
     return current_.get();
+}
+
+std::optional<int64_t> AviVideoStream::KeyFrameAtOrBefore(int64_t number) const
+{
+    const int index = av_index_search_timestamp(stream_, number, AVSEEK_FLAG_BACKWARD);
+    const AVIndexEntry* entry = index >= 0 ? avformat_index_get_entry(stream_, index) : nullptr;
+    if (entry == nullptr)
+        return std::nullopt;
+    return entry->timestamp;
 }
 
 // Decoding on is cheaper than a seek unless a key frame beyond the next frame is closer
@@ -135,16 +144,36 @@ bool AviVideoStream::CanDecodeOnwardTo(int64_t position) const
 {
     if (!currentNumber_ || *currentNumber_ > position)
         return false;
-    const int index = av_index_search_timestamp(stream_, position, AVSEEK_FLAG_BACKWARD);
-    if (index < 0)
-        return true;
-    const AVIndexEntry* keyFrame = avformat_index_get_entry(stream_, index);
-    return keyFrame == nullptr || keyFrame->timestamp <= *currentNumber_ + 1;
+    const std::optional<int64_t> keyFrame = KeyFrameAtOrBefore(position);
+    return !keyFrame || *keyFrame <= *currentNumber_ + 1;
 }
 
-bool AviVideoStream::SeekToKeyFrameBefore(int64_t position)
+// The index holds chunk numbers. With B-frames a key frame can be shown after frames stored
+// behind it, so its frame number can exceed its chunk number: when the first frame decoded
+// lies beyond position, or came out only as the decoder drained (so without a timestamp
+// to number it by), start again from the key frame before. A decoder that reorders also
+// stamps the stream's very first frame late: it stands at every position before its own.
+bool AviVideoStream::SeekBefore(int64_t position)
 {
-    if (av_seek_frame(format_.get(), stream_->index, position, AVSEEK_FLAG_BACKWARD) < 0)
+    for (int64_t target = position;;) {
+        const int64_t keyFrame = std::max<int64_t>(KeyFrameAtOrBefore(target).value_or(0), 0);
+        if (!SeekTo(keyFrame))
+            return false;
+        if (!DecodeNextFrame())
+            return true;
+        if (keyFrame == 0) {
+            upcomingNumber_ = std::min(*upcomingNumber_, position);
+            return true;
+        }
+        if (FrameTimestamp(*upcoming_) && *upcomingNumber_ <= position)
+            return true;
+        target = keyFrame - 1;
+    }
+}
+
+bool AviVideoStream::SeekTo(int64_t number)
+{
+    if (av_seek_frame(format_.get(), stream_->index, number, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
     avcodec_flush_buffers(decoder_.get());
     av_frame_unref(current_.get());
@@ -178,13 +207,13 @@ bool AviVideoStream::DecodeNextFrame()
     for (;;) {
         const int received = avcodec_receive_frame(decoder_.get(), upcoming_.get());
         if (received == 0) {
-            upcomingNumber_ = numbering_.NumberNextFrame(FrameTimestamp(*upcoming_));
+            upcomingNumber_ = numbering_.NumberNextFrame(FrameTimestamp(*upcoming_), decoder_->has_b_frames);
             return true;
         }
         if (draining_)
             return false;
-        if (received != AVERROR(EAGAIN) && lastSentNumber_)
-            failedNumbers_.insert(*lastSentNumber_);
+        if (received != AVERROR(EAGAIN))
+            NoteFailedPacket(lastSentNumber_);
         if (!SendNextPacket()) {
             avcodec_send_packet(decoder_.get(), nullptr);
             draining_ = true;
@@ -202,8 +231,7 @@ bool AviVideoStream::SendNextPacket()
         if (!usable)
             continue;
         if (sent < 0) {
-            if (number)
-                failedNumbers_.insert(*number);
+            NoteFailedPacket(number);
             continue;
         }
         if (number)
@@ -212,6 +240,15 @@ bool AviVideoStream::SendNextPacket()
         return true;
     }
     return false;
+}
+
+// Without reordering a packet's number is its frame's number. A decoder that reorders
+// puts out frames under other numbers: a frame it could not decode is not marked, and its
+// position shows the frame before, as a dropped frame does.
+void AviVideoStream::NoteFailedPacket(std::optional<int64_t> number)
+{
+    if (number && decoder_->has_b_frames == 0)
+        failedNumbers_.insert(*number);
 }
 
 bool AviVideoStream::FailedBetween(int64_t after, int64_t upTo) const

@@ -36,11 +36,14 @@ public:
 private:
     int64_t CountFrames();
     int64_t ScanFrameCount();
+    std::optional<int64_t> KeyFrameAtOrBefore(int64_t number) const;
     bool CanDecodeOnwardTo(int64_t position) const;
-    bool SeekToKeyFrameBefore(int64_t position);
+    bool SeekBefore(int64_t position);
+    bool SeekTo(int64_t number);
     void DecodeUpTo(int64_t position);
     bool DecodeNextFrame();
     bool SendNextPacket();
+    void NoteFailedPacket(std::optional<int64_t> number);
     bool FailedBetween(int64_t after, int64_t upTo) const;
 
     FormatContextPtr format_;
