@@ -1,7 +1,10 @@
 #include "CGlobal.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -45,6 +48,32 @@ constexpr std::array<NumberValue, 12> kWrittenAfterDataPath{{
     {"HSV-V1", &CGlobal::HsvV1},
 }};
 
+// QSettings reads what it can of a damaged file and does not always say so. A file with
+// control bytes, a line that is neither "[section]" nor "name=value", or a last line without
+// its line end (QSettings ends every line it writes) is taken as damaged.
+bool IsWholeSettingsFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray content = file.readAll();
+    if (content.isEmpty())
+        return true;
+    if (!content.endsWith('\n'))
+        return false;
+    for (const QByteArray& rawLine : content.split('\n')) {
+        const QByteArray line = rawLine.trimmed();
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
+            continue;
+        const bool hasControlBytes =
+            std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+        const bool isSection = line.startsWith('[') && line.endsWith(']');
+        if (hasControlBytes || (!isSection && !line.contains('=')))
+            return false;
+    }
+    return true;
+}
+
 QSettings OpenStore()
 {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvoren"),
@@ -68,8 +97,10 @@ CGlobal::~CGlobal()
 void CGlobal::ReadRegistry()
 {
     QSettings store = OpenStore();
-    // A file that cannot be read or does not parse is ignored whole rather than half-trusted.
-    if (store.status() != QSettings::NoError)
+    // A store that cannot be read or is damaged is ignored whole rather than half-trusted.
+    // (Where the store is not a file, as the registry on Windows, only the status counts.)
+    const QFileInfo storeFile(store.fileName());
+    if (store.status() != QSettings::NoError || (storeFile.isFile() && !IsWholeSettingsFile(storeFile.filePath())))
         return;
     const QVariant dataPath = store.value(QStringLiteral("DataPath"));
     if (dataPath.typeId() == QMetaType::QString)
@@ -96,5 +127,6 @@ int CGlobal::WriteRegistry()
     for (const NumberValue& value : kWrittenAfterDataPath)
         store.setValue(QLatin1String(value.name), this->*value.member);
     store.sync();
-    return store.status() == QSettings::NoError ? 1 : 0;
+    // A format error only says that the old file was damaged; it has been replaced.
+    return store.status() == QSettings::AccessError ? 0 : 1;
 }

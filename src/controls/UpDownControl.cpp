@@ -93,7 +93,7 @@ void UpDownControl::Step(int delta)
 {
     GetPos();
     const int before = m_nPos;
-    SetPos(m_nPos + (m_nLower <= m_nUpper ? delta : -delta));
+    SetPos(m_nPos + delta);
     if (m_nPos != before)
         emit positionChanged(m_nPos);
 }

@@ -160,15 +160,19 @@ TEST_F(SettingsStoreTest, ValuesThatAreNotNumbersCountAsMissing)
     EXPECT_EQ(global.Fps, 30);
 }
 
-TEST_F(SettingsStoreTest, AStoreFileThatCannotBeUsedLeavesTheDefaults)
+TEST_F(SettingsStoreTest, AStoreFileThatDoesNotParseLeavesAllDefaults)
 {
-    const QByteArray garbage("\x00\xff\xfe[Gen\x01\x02=\x7f\n\x00HSV-H0=5\n[", 20);
-    const QByteArray truncated = StoreContentWithout("").left(37);
-    for (const QByteArray& content : {garbage, truncated, QByteArray("[General\nHSV-H0=5")}) {
+    const QByteArray whole = StoreContentWithout("");
+    const QByteArray cutInAName = whole.left(whole.indexOf("HSV-S0") + 4);
+    const QByteArray cutInAValue = whole.left(whole.indexOf("HSV-S0") + 8);
+    const QByteArray garbage("\x00\xff\xfe[Gen\x01\x02=\x7f\nHSV-H0=5\n\x00\x03\n", 23);
+    const QByteArray brokenSection("[General\nHSV-H0=5\nMirror=0\n");
+    const QByteArray strayText("[General]\nHSV-H0=5\nthis is not a setting\n");
+    for (const QByteArray& content : {cutInAName, cutInAValue, garbage, brokenSection, strayText}) {
+        SCOPED_TRACE(content.toStdString());
         WriteStoreFile(content);
         const CGlobal global;
-        EXPECT_EQ(global.HsvS0, 30) << content.toStdString();
-        EXPECT_EQ(global.HsvV0, 30) << content.toStdString();
+        ExpectDefaults(global);
     }
 }
 
