@@ -36,9 +36,9 @@ void CameraView::FillWhite()
 bool CameraView::DrawFrame(const FrameRecord& frame)
 {
     const QImage pixels = WrapPixels(frame);
-    if (pixels.isNull())
-        return false;
     MatchPictureToSize();
+    if (pixels.isNull() || m_Picture.isNull())
+        return false;
     const int drawnWidth = width();
     const int drawnHeight = static_cast<int>(static_cast<long long>(drawnWidth) * pixels.height() / pixels.width());
     QPainter painter(&m_Picture);

@@ -18,7 +18,8 @@ public:
     // Draws a 24- or 32-bit bottom-up frame record with its top-left corner at the view's,
     // scaled to the view's width W and to W × height / width rows (truncated); what lies
     // below the view is cut off. Returns false, drawing nothing, for a record that is not
-    // such a frame or holds fewer pixel bytes than its header describes.
+    // such a frame or holds fewer pixel bytes than its header describes, and while the view
+    // has no area.
     bool DrawFrame(const FrameRecord& frame);
 
     const QImage& Picture() const { return m_Picture; }
