@@ -45,3 +45,14 @@ HsvEntry LookupHsv(uint8_t r, uint8_t g, uint8_t b);
 
 // 1 when the colour's table entry lies in the range, or when there is no table; else 0.
 int InHsvRange(uint8_t b, uint8_t g, uint8_t r, const HsvRange& range);
+
+// InHsvRange of every colour at once, so that testing a pixel takes one bit: bit i % 64 of
+// word i / 64 for the colour index i = (R << 16) | (G << 8) | B. Rebuilt only when the range
+// or the table has changed since the last call; null while there is no table. The bits stay
+// valid until the next call or until the table is rebuilt or freed.
+const uint64_t* HsvPassBits(const HsvRange& range);
+
+inline bool PassBit(const uint64_t* passBits, uint32_t colourIndex)
+{
+    return ((passBits[colourIndex >> 6] >> (colourIndex & 63)) & 1) != 0;
+}
