@@ -224,12 +224,14 @@ bool AviVideoStream::DecodeNextFrame()
 bool AviVideoStream::SendNextPacket()
 {
     while (av_read_frame(format_.get(), packet_.get()) >= 0) {
-        const bool usable = packet_->stream_index == stream_->index && packet_->size > 0;
-        const std::optional<int64_t> number = PacketNumber(*packet_);
-        const int sent = usable ? avcodec_send_packet(decoder_.get(), packet_.get()) : -1;
-        av_packet_unref(packet_.get());
-        if (!usable)
+        // An empty packet would tell the decoder that the stream has ended.
+        if (packet_->stream_index != stream_->index || packet_->size == 0) {
+            av_packet_unref(packet_.get());
             continue;
+        }
+        const std::optional<int64_t> number = PacketNumber(*packet_);
+        const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
+        av_packet_unref(packet_.get());
         if (sent < 0) {
             NoteFailedPacket(number);
             continue;

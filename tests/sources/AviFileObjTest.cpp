@@ -36,6 +36,8 @@ protected:
             const FrameRecord* frame = reader_.GetFrame(position);
             ASSERT_NE(frame, nullptr) << "position " << position;
             const BitmapInfoHeader header = frame->header();
+            EXPECT_EQ(header.biSize, kBitmapHeaderSize);
+            EXPECT_EQ(header.biPlanes, 1);
             EXPECT_EQ(header.biWidth, video.width);
             EXPECT_EQ(header.biHeight, video.height);
             EXPECT_EQ(header.biBitCount, video.bytesPerPixel * 8);
@@ -83,7 +85,7 @@ TEST_F(AviFileObjTest, RawFramesKeepTheirDepthAndRowsLoseTheirPadding)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = Write(c.video, {"-c:v", "rawvideo", "-pix_fmt", c.video.pixelFormat},
-                                   QString("%1x%2-%3.avi").arg(c.video.width).arg(c.video.height).arg(c.video.pixelFormat));
+                                   QString("%1-%2.avi").arg(c.video.width).arg(c.video.pixelFormat));
         ASSERT_EQ(reader_.Load(path, nullptr), 1);
         EXPECT_EQ(reader_.FrameCount(), 3);
         ExpectFramesExact(c.video, {0, 1, 2, 0});
@@ -157,9 +159,11 @@ TEST_F(AviFileObjTest, CompressedStreamsDecodeTo24BitsAtEveryPosition)
     const Case cases[] = {
         {"MJPEG", 640, 480, {"-c:v", "mjpeg", "-q:v", "2"}},
         {"MPEG-4 with B-frames", 320, 240, {"-c:v", "mpeg4", "-q:v", "2", "-bf", "2", "-g", "5"}},
-        {"H.264 with B-frames", 320, 240, {"-c:v", "libx264", "-crf", "12", "-bf", "3", "-g", "5", "-pix_fmt", "yuv420p"}},
+        {"H.264 with B-frames", 320, 240,
+         {"-c:v", "libx264", "-crf", "12", "-bf", "3", "-g", "5", "-pix_fmt", "yuv420p"}},
         {"H.264 with B-frames across key frames", 320, 240,
-         {"-c:v", "libx264", "-crf", "12", "-bf", "3", "-g", "5", "-x264-params", "open-gop=1", "-pix_fmt", "yuv420p"}},
+         {"-c:v", "libx264", "-crf", "12", "-bf", "3", "-g", "5", "-x264-params", "open-gop=1", "-pix_fmt",
+          "yuv420p"}},
         {"MS-MPEG-4 v3", 320, 240, {"-c:v", "msmpeg4", "-q:v", "2", "-g", "5"}},
     };
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 7, 3, 4, 11, 0, 6, 5, 9};
@@ -209,7 +213,8 @@ TEST_F(AviFileObjTest, PackedBFramesShowTheSameFrameWhetherPlayedOrSought)
 TEST_F(AviFileObjTest, DroppedFramesRepeatTheFrameBefore)
 {
     const TestVideo video = MakeBgr24Video(32, 8, 6);
-    const QString path = Write(video, kRaw24 + QStringList{"-vf", "setpts=(N+floor(N/2))/TB/25", "-fps_mode", "passthrough"});
+    const QStringList dropEveryThirdSlot{"-vf", "setpts=(N+floor(N/2))/TB/25", "-fps_mode", "passthrough"};
+    const QString path = Write(video, kRaw24 + dropEveryThirdSlot);
     ASSERT_EQ(reader_.Load(path, nullptr), 1);
     ASSERT_EQ(reader_.FrameCount(), 8);
     const int sourceAt[] = {0, 1, 1, 2, 3, 3, 4, 5};
@@ -271,6 +276,18 @@ TEST_F(AviFileObjTest, AFileCutShortGivesTheFramesItStillHolds)
     EXPECT_EQ(reader_.GetFrame(5), nullptr);
 }
 
+TEST_F(AviFileObjTest, AFileCutBeforeItsFirstFrameHasNoFrameToDecode)
+{
+    const QString path = Write(MakeBgr24Video(32, 8, 3), kRaw24);
+    QByteArray bytes = ReadFileBytes(path);
+    bytes.truncate(bytes.indexOf("movi") + 4);
+    WriteFileBytes(path, bytes);
+
+    EXPECT_EQ(reader_.Load(path, nullptr), 0);
+    EXPECT_EQ(messages_, QStringList{kNoDecompressor});
+    EXPECT_EQ(reader_.FrameCount(), 0);
+}
+
 TEST_F(AviFileObjTest, AFrameThatCannotBeDecodedIsSkippedAndTheRestStillShow)
 {
     const TestVideo video = MakeBgr24Video(64, 48, 6);
@@ -329,7 +346,8 @@ TEST_F(AviFileObjTest, FilesWithoutAnAviVideoStreamFailWithoutAMessage)
 {
     const QString audioOnly = folder_.file("audio.avi");
     const QString bitmap = folder_.file("picture.bmp");
-    QString error = RunFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=0.3", "-c:a", "pcm_s16le", audioOnly});
+    QString error =
+        RunFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=0.3", "-c:a", "pcm_s16le", audioOnly});
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     error = WriteAvi(MakeBgr24Video(32, 8, 1), {"-frames:v", "1"}, bitmap);
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
