@@ -1,9 +1,11 @@
 #include "HsvMask.h"
 
+#include "PixelStep.h"
 #include "VectorClones.h"
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -29,56 +31,63 @@ uint32_t ColourIndexOf(const uint8_t* bgr)
     return uint32_t(bgr[0]) | uint32_t(bgr[1]) << 8 | uint32_t(bgr[2]) << 16;
 }
 
-// 1 for each of count source pixels from pixel first on that passes, else 0.
+// The same index from one 4-byte read, which may take in the next pixel's first byte.
+uint32_t ColourIndexReadWide(const uint8_t* bgr)
+{
+    uint32_t fourBytes;
+    std::memcpy(&fourBytes, bgr, sizeof fourBytes);
+    return fourBytes & 0xFFFFFF;
+}
+
+template <typename Step>
+VIZMAR_VECTOR_CLONES void TestPixelsIn(const uint8_t* pixels, Step step, std::size_t count, std::size_t wideCount,
+                                       const uint64_t* passBits, uint8_t* passes)
+{
+    for (std::size_t k = 0; k < wideCount; ++k)
+        passes[k] = PassBit(passBits, ColourIndexReadWide(pixels + k * step)) ? 1 : 0;
+    for (std::size_t k = wideCount; k < count; ++k)
+        passes[k] = PassBit(passBits, ColourIndexOf(pixels + k * step)) ? 1 : 0;
+}
+
+// 1 for each of count source pixels from pixel first on that passes, else 0. Every pixel but
+// the frame's very last one has a byte after its colour bytes, so it is read wide.
 void TestPixels(const ImageView& source, std::size_t first, std::size_t count, const uint64_t* passBits,
                 uint8_t* passes)
 {
-    const std::size_t step = std::size_t(source.bytesPerPixel);
-    const uint8_t* pixel = source.pixels + first * step;
-    for (std::size_t k = 0; k < count; ++k, pixel += step)
-        passes[k] = PassBit(passBits, ColourIndexOf(pixel)) ? 1 : 0;
+    const bool endsTheFrame = first + count == source.pixelCount() && source.bytesPerPixel == kColourBytes;
+    const std::size_t wideCount = endsTheFrame && count > 0 ? count - 1 : count;
+    const uint8_t* pixels = source.pixels + first * std::size_t(source.bytesPerPixel);
+    WithPixelStep(source.bytesPerPixel,
+                  [&](auto step) { TestPixelsIn(pixels, step, count, wideCount, passBits, passes); });
 }
 
 // Blackens the colour bytes of the pixels whose flag is 0 and counts the others; a fourth
-// byte is left as it is.
-template <int step>
-VIZMAR_VECTOR_CLONES std::size_t KeepFlaggedPixels(uint8_t* pixels, const uint8_t* flags, std::size_t count)
+// byte is written back as it was. At most kChunkPixels at a time, so that the count fits in
+// 16-bit vector lanes.
+template <typename Step>
+VIZMAR_VECTOR_CLONES std::size_t KeepFlaggedChunk(uint8_t* pixels, Step step, const uint8_t* flags, std::size_t count)
 {
-    std::size_t kept = 0;
+    uint16_t kept = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const uint8_t keep = flags[i] != 0 ? 0xFF : 0x00;
-        for (int c = 0; c < kColourBytes; ++c)
-            pixels[i * step + c] &= keep;
-        kept += flags[i] != 0 ? 1 : 0;
+        for (std::size_t c = 0; c < step; ++c)
+            pixels[i * step + c] &= c < std::size_t(kColourBytes) ? keep : 0xFF;
+        kept = static_cast<uint16_t>(kept + (flags[i] != 0 ? 1 : 0));
     }
     return kept;
 }
 
-std::size_t KeepFlaggedPixelsOfAnyWidth(uint8_t* pixels, int bytesPerPixel, const uint8_t* flags, std::size_t count)
-{
-    const int colourBytes = std::min(kColourBytes, bytesPerPixel);
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (flags[i] != 0)
-            ++kept;
-        else
-            std::fill_n(pixels + i * std::size_t(bytesPerPixel), colourBytes, 0);
-    }
-    return kept;
-}
-
-// KeepFlaggedPixels for count target pixels from pixel first on, flags[0] being pixel first's.
+// KeepFlaggedChunk for count target pixels from pixel first on, flags[0] being pixel first's.
 std::size_t KeepFlagged(const ImageView& target, std::size_t first, const uint8_t* flags, std::size_t count)
 {
-    uint8_t* pixels = target.pixels + first * std::size_t(target.bytesPerPixel);
-    switch (target.bytesPerPixel) {
-    case 3:
-        return KeepFlaggedPixels<3>(pixels, flags, count);
-    case 4:
-        return KeepFlaggedPixels<4>(pixels, flags, count);
-    default:
-        return KeepFlaggedPixelsOfAnyWidth(pixels, target.bytesPerPixel, flags, count);
-    }
+    return WithPixelStep(target.bytesPerPixel, [&](auto step) {
+        std::size_t kept = 0;
+        for (std::size_t done = 0; done < count; done += kChunkPixels) {
+            uint8_t* pixels = target.pixels + (first + done) * step;
+            kept += KeepFlaggedChunk(pixels, step, flags + done, std::min(kChunkPixels, count - done));
+        }
+        return kept;
+    });
 }
 
 void BuildRangeMask(const ImageView& source, const HsvRange& range, std::vector<uint8_t>& mask)

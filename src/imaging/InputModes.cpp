@@ -1,8 +1,12 @@
 #include "InputModes.h"
 
+#include "PixelBlock.h"
+#include "VectorClones.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -28,14 +32,14 @@ void SetGreyPixel(uint8_t* pixel, uint8_t value)
     pixel[2] = value;
 }
 
-// Replaces the stored grey of every pixel by the current one and hands each absolute change
-// to writeChange(pixel, change).
+// Replaces the stored grey of pixels first to count − 1 by the current one and hands each
+// absolute change to writeChange(pixel, change).
 template <typename WriteChange>
-void ForEachGreyChange(const ImageView& previousGrey, const ImageView& frame, WriteChange writeChange)
+void ForEachGreyChange(const ImageView& previousGrey, const ImageView& frame, std::size_t first, WriteChange writeChange)
 {
     const std::size_t step = std::size_t(frame.bytesPerPixel);
     const std::size_t count = frame.pixelCount();
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = first; i < count; ++i) {
         uint8_t* pixel = frame.pixels + i * step;
         uint8_t& stored = previousGrey.pixels[i * step];
         const int grey = GreyValue(pixel);
@@ -43,6 +47,92 @@ void ForEachGreyChange(const ImageView& previousGrey, const ImageView& frame, Wr
         stored = static_cast<uint8_t>(grey);
         writeChange(pixel, change);
     }
+}
+
+// The blocks of a 3-byte frame, bytes 0 of the previous-grey buffer at the same offsets.
+std::size_t WholeBlocks(const ImageView& frame)
+{
+    return frame.bytesPerPixel == 3 ? frame.pixelCount() / kBlockPixels : 0;
+}
+
+// The grey of each pixel of a block, after storing it over the previous grey and returning the
+// absolute change from it.
+VIZMAR_BLOCK_HELPER Bytes32 GreyChangeOfBlock(uint8_t* previousGrey, const PixelBlock& pixels)
+{
+    const Bytes32 grey = GreyOf(pixels);
+    const PixelBlock previous = LoadPixelBlock(previousGrey);
+    const Bytes32 old = Channel<0>(previous);
+    StorePixelBlock(previousGrey, WithChannel0(previous, grey));
+    return grey > old ? grey - old : old - grey;
+}
+
+// Sums of up to 257 blocks of bytes fit the 16-bit lanes.
+constexpr std::size_t kBlocksPerSum = 257;
+
+VIZMAR_BLOCK_HELPER uint64_t SumOfLanes(Words32 sums)
+{
+    uint64_t total = 0;
+    for (int lane = 0; lane < 32; ++lane)
+        total += sums[lane];
+    return total;
+}
+
+VIZMAR_VECTOR_CLONES void GreyBlocks(uint8_t* pixels, std::size_t blocks)
+{
+    for (std::size_t b = 0; b < blocks; ++b) {
+        uint8_t* bytes = pixels + b * kBlockBytes;
+        StorePixelBlock(bytes, Spread(GreyOf(LoadPixelBlock(bytes))));
+    }
+}
+
+// FrameDelta over whole blocks; returns the sum of the changes.
+VIZMAR_VECTOR_CLONES uint64_t DeltaBlocks(uint8_t* previousGrey, uint8_t* pixels, std::size_t blocks)
+{
+    uint64_t sum = 0;
+    for (std::size_t first = 0; first < blocks; first += kBlocksPerSum) {
+        Words32 sums{};
+        for (std::size_t b = first; b < std::min(blocks, first + kBlocksPerSum); ++b) {
+            uint8_t* bytes = pixels + b * kBlockBytes;
+            const Bytes32 change = GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes));
+            StorePixelBlock(bytes, Spread(change));
+            sums += __builtin_convertvector(change, Words32);
+        }
+        sum += SumOfLanes(sums);
+    }
+    return sum;
+}
+
+// FrameBinary over whole blocks, for a table that sets exactly the levels above threshold;
+// returns the number of pixels set.
+VIZMAR_VECTOR_CLONES uint64_t BinaryBlocks(uint8_t* previousGrey, uint8_t* pixels, std::size_t blocks, uint8_t threshold)
+{
+    uint64_t setCount = 0;
+    for (std::size_t first = 0; first < blocks; first += kBlocksPerSum) {
+        Words32 counts{};
+        for (std::size_t b = first; b < std::min(blocks, first + kBlocksPerSum); ++b) {
+            uint8_t* bytes = pixels + b * kBlockBytes;
+            const Bytes32 change = GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes));
+            const auto white = reinterpret_cast<Bytes32>(change > threshold);
+            StorePixelBlock(bytes, Spread(white));
+            counts += __builtin_convertvector(white & 1, Words32);
+        }
+        setCount += SumOfLanes(counts);
+    }
+    return setCount;
+}
+
+// The threshold t, 0 to 255, of a table whose entry g is 1 exactly for g > t; nothing for any
+// other table (all zeros, all ones, or not a step), which is looked up entry by entry.
+std::optional<uint8_t> StepOf(const std::array<uint8_t, 256>& table)
+{
+    const auto firstSet = std::find(table.begin(), table.end(), 1);
+    if (firstSet == table.begin() || firstSet == table.end())
+        return std::nullopt;
+    const bool step = std::all_of(table.begin(), firstSet, [](uint8_t entry) { return entry == 0; }) &&
+                      std::all_of(firstSet, table.end(), [](uint8_t entry) { return entry == 1; });
+    if (!step)
+        return std::nullopt;
+    return static_cast<uint8_t>(firstSet - table.begin() - 1);
 }
 
 // Cumulative class weight and first moment of the extended histogram, indices 0-256.
@@ -83,9 +173,11 @@ void ToGray(const ImageView& frame)
 {
     if (!HasColourPixels(frame))
         return;
+    const std::size_t blocks = WholeBlocks(frame);
+    GreyBlocks(frame.pixels, blocks);
     const std::size_t step = std::size_t(frame.bytesPerPixel);
     const std::size_t count = frame.pixelCount();
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = blocks * kBlockPixels; i < count; ++i) {
         uint8_t* pixel = frame.pixels + i * step;
         SetGreyPixel(pixel, static_cast<uint8_t>(GreyValue(pixel)));
     }
@@ -95,8 +187,9 @@ long long FrameDelta(const ImageView& previousGrey, const ImageView& frame)
 {
     if (!HasColourPixels(frame) || !CoversFrame(previousGrey, frame))
         return 0;
-    long long sum = 0;
-    ForEachGreyChange(previousGrey, frame, [&sum](uint8_t* pixel, int change) {
+    const std::size_t blocks = WholeBlocks(frame);
+    auto sum = static_cast<long long>(DeltaBlocks(previousGrey.pixels, frame.pixels, blocks));
+    ForEachGreyChange(previousGrey, frame, blocks * kBlockPixels, [&sum](uint8_t* pixel, int change) {
         SetGreyPixel(pixel, static_cast<uint8_t>(change));
         sum += change;
     });
@@ -107,8 +200,10 @@ int FrameBinary(const ImageView& previousGrey, const ImageView& frame, const Bin
 {
     if (!HasColourPixels(frame) || !CoversFrame(previousGrey, frame))
         return 0;
-    int setCount = 0;
-    ForEachGreyChange(previousGrey, frame, [&](uint8_t* pixel, int change) {
+    const std::optional<uint8_t> step = StepOf(binary.table);
+    const std::size_t blocks = step ? WholeBlocks(frame) : 0;
+    auto setCount = static_cast<int>(step ? BinaryBlocks(previousGrey.pixels, frame.pixels, blocks, *step) : 0);
+    ForEachGreyChange(previousGrey, frame, blocks * kBlockPixels, [&](uint8_t* pixel, int change) {
         const uint8_t set = binary.table[change];
         SetGreyPixel(pixel, static_cast<uint8_t>(255 * set));
         setCount += set;

@@ -5,7 +5,7 @@
 // double-precision rule also gets an AVX-512 version, which halves its start-up time. Other
 // compilers and processors get the one plain version of the same loop.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
-#define VIZMAR_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
+#define VIZMAR_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #define VIZMAR_WIDE_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #else
 #define VIZMAR_VECTOR_CLONES
