@@ -4,7 +4,10 @@
 #include "CameraView.h"
 #include "ControlFactory.h"
 #include "ModalRunner.h"
+#include "ProgramClock.h"
+#include "ProgramFolder.h"
 #include "ProgramResources.h"
+#include "SourceControl.h"
 #include "StringTable.h"
 #include "UpDownControl.h"
 #include "WindowMenu.h"
@@ -12,10 +15,12 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSlider>
 
 namespace {
 const QStringList kInputModes{QStringLiteral("As is"), QStringLiteral("Gray Scale"), QStringLiteral("Delta"),
@@ -59,7 +64,8 @@ void CVizmarDlg::OnInitDialog()
     m_Options.morphology = false;
     controlAs<QLineEdit>(IDC_FPS)->setText(QStringLiteral("N/A"));
     controlAs<QAbstractButton>(IDC_WEB_CAMERA)->setChecked(true);
-    ShowCameraSourceControls();
+    CreateSourceControl();
+    m_pSourceControl->UpdateSourceButtons();
     m_Options.inputMode = controlAs<QComboBox>(IDC_INPUT)->currentIndex();
     UpdateErosionEnabled();
     ResetInputState();
@@ -90,19 +96,52 @@ void CVizmarDlg::PlaceCameraView()
     m_pCameraView->setGeometry(m_rcCam);
 }
 
-// The source controls as they stand with "Web Camera" chosen and no camera open.
-void CVizmarDlg::ShowCameraSourceControls()
+void CVizmarDlg::CreateSourceControl()
 {
-    controlAs<QAbstractButton>(IDC_ADD_CAM)->setText(QStringLiteral("Add Cam"));
-    controlAs<QAbstractButton>(IDC_DELETE_CAM)->setText(QStringLiteral("Del Cam"));
-    controlAs<QAbstractButton>(IDC_CAM_SETUP)->setText(QStringLiteral("Cam setup"));
-    control(IDC_CAM_SETUP)->setEnabled(true);
-    control(IDC_FPS_LABEL)->setVisible(true);
-    control(IDC_FPS)->setVisible(true);
-    for (const int id : {IDC_FRAME_SLIDER, IDC_FRAME_COUNTER}) {
-        control(id)->setVisible(false);
-        control(id)->setEnabled(false);
-    }
+    SourceWidgets widgets;
+    widgets.owner = this;
+    widgets.addCam = controlAs<QAbstractButton>(IDC_ADD_CAM);
+    widgets.deleteCam = controlAs<QAbstractButton>(IDC_DELETE_CAM);
+    widgets.camSetup = controlAs<QAbstractButton>(IDC_CAM_SETUP);
+    widgets.webCamera = controlAs<QAbstractButton>(IDC_WEB_CAMERA);
+    widgets.aviFile = controlAs<QAbstractButton>(IDC_AVI_FILE);
+    widgets.fpsLabel = control(IDC_FPS_LABEL);
+    widgets.fps = control(IDC_FPS);
+    widgets.frameSlider = controlAs<QSlider>(IDC_FRAME_SLIDER);
+    widgets.frameCounter = controlAs<QLineEdit>(IDC_FRAME_COUNTER);
+    m_pSourceControl = std::make_unique<SourceControl>(widgets, *this, m_State, m_Options);
+}
+
+void CVizmarDlg::ProcessFrame(FrameRecord& frame, int rate)
+{
+    ReadMorphologyCounts();
+    const FrameContext context{rate, ElapsedMilliseconds(), QFile::encodeName(ProgramFolder()).toStdString()};
+    const FrameReport report = ::ProcessFrame(frame, m_State, m_Options, context);
+    if (!report.processed)
+        return;
+    m_pCameraView->DrawFrame(frame);
+    ShowReadOuts(report);
+}
+
+// The counts are whatever the spins show at this frame; a buddy text that is not a valid
+// position leaves the spin's last good one.
+void CVizmarDlg::ReadMorphologyCounts()
+{
+    m_Options.erosionCount = upDown(IDC_EROSION_SPIN)->GetPos().position;
+    m_Options.dilationCount = upDown(IDC_DILATION_SPIN)->GetPos().position;
+}
+
+void CVizmarDlg::ShowReadOuts(const FrameReport& report)
+{
+    if (report.showThreshold)
+        controlAs<QLineEdit>(IDC_THRESHOLD)->setText(QString::number(report.threshold));
+    if (report.showFps)
+        controlAs<QLineEdit>(IDC_FPS)->setText(QString::number(report.fpsAverage));
+}
+
+void CVizmarDlg::ClearDisplay()
+{
+    m_pCameraView->FillWhite();
 }
 
 void CVizmarDlg::UpdateErosionEnabled()
@@ -155,9 +194,10 @@ void CVizmarDlg::done(int result)
     OnDestroy();
 }
 
-// Releases every buffer and the lookup table; safe to run again.
+// Stops every source, then releases every buffer and the lookup table; safe to run again.
 void CVizmarDlg::OnDestroy()
 {
+    m_pSourceControl->OnDestroy();
     ReleaseFrameBuffers(m_State);
     for (FrameRecord& buffer : m_State.bufferSet)
         buffer.release();

@@ -4,20 +4,24 @@
 #include "DialogUnits.h"
 #include "MainDialogTemplate.h"
 #include "Pipeline.h"
+#include "SourceHost.h"
 
 #include <QDialog>
 #include <QHash>
 #include <QIcon>
 
+#include <memory>
+
 class CameraView;
 class QMenu;
+class SourceControl;
 class UpDownControl;
 
 // The main dialog "Web Cam HSV Color Filter": every control of its template, the settings,
 // the pipeline's state and options, and the display area. The parts of the program (colour
 // controls, options, presets, sources) find their controls here by identifier and keep their
 // own state beside the dialog's.
-class CVizmarDlg : public QDialog {
+class CVizmarDlg : public QDialog, public SourceHost {
     Q_OBJECT
 
 public:
@@ -37,6 +41,7 @@ public:
     PipelineState& pipelineState() { return m_State; }
     PipelineOptions& pipelineOptions() { return m_Options; }
     CameraView& cameraView() { return *m_pCameraView; }
+    SourceControl& sourceControl() { return *m_pSourceControl; }
     QMenu& windowMenu() { return *m_pWindowMenu; }
     const DialogBaseUnits& baseUnits() const { return m_Units; }
 
@@ -50,7 +55,15 @@ public:
     void OnSysCommand(unsigned nID, qintptr lParam);
 
     // Back to a fresh processing state: threshold 20, history buffers freed.
-    void ResetInputState();
+    void ResetInputState() override;
+
+    // Runs a frame through the pipeline with the options of the moment, draws the result
+    // into the display area and refreshes the threshold and frame-rate read-outs. rate is
+    // the camera's frames per second, 0 for file frames.
+    void ProcessFrame(FrameRecord& frame, int rate);
+    void ProcessCameraFrame(FrameRecord& frame, int fps) override { ProcessFrame(frame, fps); }
+    void ProcessFileFrame(FrameRecord& frame) override { ProcessFrame(frame, 0); }
+    void ClearDisplay() override;
 
     // "Erosion" can only act on a mask or a binary picture, so it is enabled only then.
     void UpdateErosionEnabled();
@@ -64,7 +77,9 @@ private:
     void OnInitDialog();
     void FillComboBoxes();
     void PlaceCameraView();
-    void ShowCameraSourceControls();
+    void CreateSourceControl();
+    void ReadMorphologyCounts();
+    void ShowReadOuts(const FrameReport& report);
     void OnDestroy();
 
     CGlobal m_Global;
@@ -78,4 +93,6 @@ private:
     QRect m_rcCam;
     QRect m_rcOldMask;
     QRect m_rcNewMask;
+    // Last, so that the sources stop before anything they feed goes away.
+    std::unique_ptr<SourceControl> m_pSourceControl;
 };

@@ -283,11 +283,12 @@ TEST_F(EndingTest, EnterInAnEditEndsTheDialog)
 TEST_F(VizmarDlgTest, EnterOnAFocusedButtonPressesThatButtonOnly)
 {
     Show();
-    auto* addCam = m_pDialog->controlAs<QPushButton>(IDC_ADD_CAM);
+    // "Del Cam" with no camera open only clears the display: no device is looked for.
+    auto* deleteCam = m_pDialog->controlAs<QPushButton>(IDC_DELETE_CAM);
     int presses = 0;
-    QObject::connect(addCam, &QPushButton::clicked, [&presses] { ++presses; });
-    addCam->setFocus();
-    QTest::keyClick(addCam, Qt::Key_Return);
+    QObject::connect(deleteCam, &QPushButton::clicked, [&presses] { ++presses; });
+    deleteCam->setFocus();
+    QTest::keyClick(deleteCam, Qt::Key_Return);
     EXPECT_EQ(presses, 1);
     EXPECT_TRUE(m_pDialog->isVisible());
 }

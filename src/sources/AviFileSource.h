@@ -1,0 +1,69 @@
+#pragma once
+
+#include "AVIFileObj.h"
+#include "FrameRecord.h"
+#include "SourceWidgets.h"
+
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+
+class SnapshotSound;
+class SourceHost;
+struct PipelineState;
+
+// The file branch of the source buttons: open an AVI file, show the frame at the slider's
+// position, play it on a 10 ms timer, take snapshots of the last output, close it.
+class AviFileSource {
+public:
+    static constexpr int kPlayIntervalMs = 10;
+
+    AviFileSource(const SourceWidgets& widgets, SourceHost& host, PipelineState& state, SnapshotSound& sound);
+    ~AviFileSource();
+    AviFileSource(const AviFileSource&) = delete;
+    AviFileSource& operator=(const AviFileSource&) = delete;
+
+    bool HasFile() const { return m_pAviFile != nullptr; }
+    bool IsPlaying() const { return m_bPlaying; }
+
+    // Asks for a file and shows its first frame.
+    void Open();
+    // Saves the last processed frame beside the program.
+    void TakeSnapshot();
+    // Forgets the file; a running playback keeps moving the slider to its end, without images.
+    void Close();
+    // "Play" starts the timer, "Stop" lets it end at its next tick.
+    void PlayOrStop();
+    void StopPlaying() { m_bPlaying = false; }
+    // Frees the frame handed to the pipeline; the next frame shown allocates it afresh.
+    void ReleaseConversionBuffer() { m_pAviConvBuf.release(); }
+    // Stops the timer at once and closes the file, as the dialog's end does.
+    void Release();
+
+    // 1 when a file was chosen and loaded; sets the slider to the file's frames (0 to 0 on
+    // failure) at position 0.
+    int OpenSourceFile(AVIFileObj& file);
+    // Shows the counter and the frame at the slider's position.
+    void ShowAviFrame();
+    void OnTimer();
+    void OnHScroll();
+    void OnNMReleasedcaptureFrameSlider();
+
+private:
+    QString AskForSourceFile();
+    void SetSliderPosition(int position);
+    bool FillWorkFrame(const FrameRecord& frame);
+
+    SourceWidgets m_Widgets;
+    SourceHost& m_Host;
+    PipelineState& m_State;
+    SnapshotSound& m_Sound;
+    std::unique_ptr<AVIFileObj> m_pAviFile;
+    QString m_strSourcePath;
+    bool m_bPlaying = false;
+    QTimer m_Timer;
+    // The record handed to the pipeline: the reader's frame must stay as decoded, so each
+    // frame is copied, or converted to 24 bits when it has 16, into this one.
+    FrameRecord m_pAviConvBuf;
+};

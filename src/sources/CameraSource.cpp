@@ -1,0 +1,86 @@
+#include "CameraSource.h"
+
+#include "CSetFPS.h"
+#include "MessageBox.h"
+#include "ModalRunner.h"
+#include "Pipeline.h"
+#include "SnapshotSound.h"
+#include "SourceHost.h"
+
+#include <QAbstractButton>
+
+namespace {
+const QString kConnectFailure =
+    QStringLiteral("Failed to connect to selected Video device.\r\nPlease choose other device.");
+constexpr uint32_t kMicrosecondsPerSecond = 1000000;
+}  // namespace
+
+CameraSource::CameraSource(const SourceWidgets& widgets, SourceHost& host, PipelineState& state,
+                           SnapshotSound& sound)
+    : m_Widgets(widgets), m_Host(host), m_State(state), m_Sound(sound)
+{
+}
+
+CameraSource::~CameraSource()
+{
+    DeleteAll();
+}
+
+void CameraSource::AddCamera()
+{
+    if (HasCamera()) {
+        m_Sound.Play();
+        m_State.snapshotRequest = true;
+        return;
+    }
+    ConnectCamera(0, kDefaultMicroSecPerFrame);
+    RestartFrameRate();
+}
+
+void CameraSource::DeleteCamera()
+{
+    if (!HasCamera())
+        return;
+    std::unique_ptr<CCamObj> camera = std::move(m_CamList.back());
+    m_CamList.pop_back();
+    camera->StopStream();
+    camera.reset();
+    m_Widgets.addCam->setText(kAddCamLabel);
+}
+
+// The rate chosen reaches the device as its frame interval; a cancelled dialog keeps 30.
+void CameraSource::CamSetup()
+{
+    m_Widgets.camSetup->setEnabled(false);
+    CSetFPS rateDialog(m_Widgets.owner);
+    RunModal(rateDialog);
+    DeleteCamera();
+    ReleaseFrameBuffers(m_State);
+    ConnectCamera(1, kMicrosecondsPerSecond / uint32_t(rateDialog.FramesPerSecond()));
+    RestartFrameRate();
+    m_Widgets.camSetup->setEnabled(true);
+}
+
+void CameraSource::DeleteAll()
+{
+    while (HasCamera())
+        DeleteCamera();
+}
+
+void CameraSource::ConnectCamera(int showDialogs, uint32_t microSecPerFrame)
+{
+    auto camera = std::make_unique<CCamObj>(&m_Host, m_Widgets.owner);
+    if (camera->Connect(showDialogs, microSecPerFrame) == 1) {
+        m_CamList.push_back(std::move(camera));
+        return;
+    }
+    camera.reset();
+    ShowMessageBox(m_Widgets.owner, kConnectFailure);
+}
+
+// Also after a failed connection: the button then connects again on its next press.
+void CameraSource::RestartFrameRate()
+{
+    ResetFrameRate(m_State);
+    m_Widgets.addCam->setText(kSnapshotLabel);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "AviFileSource.h"
+#include "CameraSource.h"
+#include "SnapshotSound.h"
+#include "SourceWidgets.h"
+
+#include <QObject>
+
+struct PipelineOptions;
+struct PipelineState;
+
+// The "Image Source" box: the choice between web camera and AVI file, and the three source
+// buttons, whose meaning and captions follow that choice and the source's state.
+class SourceControl : public QObject {
+    Q_OBJECT
+
+public:
+    // Connects itself to the widgets; the pipeline's options carry the source mode.
+    SourceControl(const SourceWidgets& widgets, SourceHost& host, PipelineState& state, PipelineOptions& options);
+    ~SourceControl() override;
+
+    void OnBnClickedAddCam();
+    void OnBnClickedDeleteCam();
+    void OnBnClickedCamSetup();
+    void OnBnClickedWebCamera();
+    void OnBnClickedAviFile();
+
+    // Captions, enabling and visibility of the source controls for the current mode.
+    void UpdateSourceButtons();
+
+    // Stops playback and every camera and closes the file, as the dialog's end does.
+    void OnDestroy();
+
+    CameraSource& Cameras() { return m_Cameras; }
+    AviFileSource& AviFile() { return m_AviFile; }
+
+private:
+    void ConnectWidgets();
+    bool FileMode() const;
+
+    SourceWidgets m_Widgets;
+    SourceHost& m_Host;
+    PipelineOptions& m_Options;
+    SnapshotSound m_Sound;
+    CameraSource m_Cameras;
+    AviFileSource m_AviFile;
+};

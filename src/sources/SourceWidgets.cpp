@@ -1,0 +1,9 @@
+#include "SourceWidgets.h"
+
+#include <QAbstractButton>
+
+void EnableSourceChoice(const SourceWidgets& widgets, bool enabled)
+{
+    widgets.webCamera->setEnabled(enabled);
+    widgets.aviFile->setEnabled(enabled);
+}

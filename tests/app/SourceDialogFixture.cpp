@@ -1,0 +1,112 @@
+#include "SourceDialogFixture.h"
+
+#include "CSetFPS.h"
+#include "CameraView.h"
+#include "CaptureDisplayDialog.h"
+#include "CaptureFormatDialog.h"
+#include "ProgramFolder.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTest>
+
+SourceDialogFixture::SourceDialogFixture()
+    : m_Hook([this](QDialog& dialog) { return Answer(dialog); })
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Settings.path());
+    SetProgramFolderForTesting(m_ProgramFolder.path());
+    m_pDialog = std::make_unique<CVizmarDlg>();
+    m_pDialog->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(m_pDialog.get()));
+}
+
+SourceDialogFixture::~SourceDialogFixture()
+{
+    m_pDialog.reset();
+    SetProgramFolderForTesting(QString());
+}
+
+int SourceDialogFixture::Answer(QDialog& dialog)
+{
+    if (auto* rates = qobject_cast<CSetFPS*>(&dialog))
+        return m_OnRateDialog ? m_OnRateDialog(*rates) : ClickButton(dialog, QStringLiteral("OK"));
+    if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+        if (m_OnFileDialog)
+            return m_OnFileDialog(*files);
+        ADD_FAILURE() << "a file dialog nobody answers";
+        return QDialog::Rejected;
+    }
+    auto* box = qobject_cast<QMessageBox*>(&dialog);
+    if (box != nullptr && box->standardButtons() == QMessageBox::Ok) {
+        m_Messages.append(box->text());
+        return QMessageBox::Ok;
+    }
+    return m_DriverDialogs.Answer(dialog);
+}
+
+QString SourceDialogFixture::Text(int id) const
+{
+    return m_pDialog->controlAs<QAbstractButton>(id)->text();
+}
+
+bool SourceDialogFixture::Shown(int id) const
+{
+    return m_pDialog->control(id)->isVisibleTo(m_pDialog.get());
+}
+
+bool SourceDialogFixture::Enabled(int id) const
+{
+    return m_pDialog->control(id)->isEnabled();
+}
+
+void SourceDialogFixture::Click(int id)
+{
+    QTest::mouseClick(m_pDialog->controlAs<QAbstractButton>(id), Qt::LeftButton);
+}
+
+bool SourceDialogFixture::WaitForFrames(int count)
+{
+    const int target = FramesProcessed() + count;
+    return WaitFor([&] { return FramesProcessed() >= target; });
+}
+
+bool SourceDialogFixture::NoMoreFrames()
+{
+    const int before = FramesProcessed();
+    QTest::qWait(250);
+    return FramesProcessed() == before;
+}
+
+QImage SourceDialogFixture::PictureOf(const FrameRecord& record)
+{
+    CameraView view;
+    view.resize(Dialog().cameraView().size());
+    EXPECT_TRUE(view.DrawFrame(record));
+    return view.Picture();
+}
+
+QStringList SourceDialogFixture::Snapshots() const
+{
+    return QDir(m_ProgramFolder.path()).entryList({QStringLiteral("VIZMAR*.bmp")}, QDir::Files);
+}
+
+int ChooseRate(CSetFPS& dialog, const QString& rate)
+{
+    auto* box = dialog.findChild<QComboBox*>(QString::number(CSetFPS::kRateComboId));
+    EXPECT_NE(box, nullptr);
+    if (box != nullptr)
+        box->setCurrentIndex(box->findText(rate));
+    return ClickButton(dialog, QStringLiteral("OK"));
+}
+
+int ChooseFile(QFileDialog& dialog, const QString& path)
+{
+    dialog.selectFile(path);
+    // QFileDialog keeps accept() protected; through its base it runs all the same.
+    static_cast<QDialog&>(dialog).accept();
+    return dialog.result();
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "CVizmarDlg.h"
+#include "CameraView.h"
+#include "CameraTestSupport.h"
+#include "ModalRunner.h"
+#include "TempFolder.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+class CSetFPS;
+class QFileDialog;
+
+// The main dialog, shown, with a settings store and a program folder of its own, and every
+// modal dialog it opens answered here: message boxes with OK (their texts are kept), the
+// frame-rate dialog, the open-file dialog and the drivers' dialogs through the scripts below.
+class SourceDialogFixture : public ::testing::Test {
+protected:
+    SourceDialogFixture();
+    ~SourceDialogFixture() override;
+
+    CVizmarDlg& Dialog() { return *m_pDialog; }
+    QString Text(int id) const;
+    bool Shown(int id) const;
+    bool Enabled(int id) const;
+    void Click(int id);
+
+    // The frames the pipeline has counted so far.
+    int FramesProcessed() { return Dialog().pipelineState().fpsFrames; }
+    bool WaitForFrames(int count);
+    // Nothing more reaches the pipeline while the events of a quarter second are handled.
+    bool NoMoreFrames();
+
+    // The drawn picture as the display area holds it, and as it would be were record drawn.
+    QImage Picture() { return Dialog().cameraView().Picture(); }
+    QImage PictureOf(const FrameRecord& record);
+
+    // The snapshot files in the program folder.
+    QStringList Snapshots() const;
+
+    TempFolder m_Settings;
+    TempFolder m_ProgramFolder;
+    QStringList m_Messages;
+    DialogScript m_DriverDialogs;
+    std::function<int(CSetFPS&)> m_OnRateDialog;
+    std::function<int(QFileDialog&)> m_OnFileDialog;
+    ScopedModalHook m_Hook;
+    std::unique_ptr<CVizmarDlg> m_pDialog;
+
+private:
+    int Answer(QDialog& dialog);
+};
+
+// Picks the frame rate item with this text and presses OK.
+int ChooseRate(CSetFPS& dialog, const QString& rate);
+// Puts the path into the file dialog and presses its Open button.
+int ChooseFile(QFileDialog& dialog, const QString& path);
