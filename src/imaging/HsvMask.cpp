@@ -1,5 +1,6 @@
 #include "HsvMask.h"
 
+#include "PixelBlock.h"
 #include "PixelStep.h"
 #include "VectorClones.h"
 
@@ -43,10 +44,12 @@ template <typename Step>
 VIZMAR_VECTOR_CLONES void TestPixelsIn(const uint8_t* pixels, Step step, std::size_t count, std::size_t wideCount,
                                        const uint64_t* passBits, uint8_t* passes)
 {
+    // Unrolled, so that the loop's own counting is shared by several lookups.
+#pragma GCC unroll 4
     for (std::size_t k = 0; k < wideCount; ++k)
-        passes[k] = PassBit(passBits, ColourIndexReadWide(pixels + k * step)) ? 1 : 0;
+        passes[k] = PassBit(passBits, ColourIndexReadWide(pixels + k * step));
     for (std::size_t k = wideCount; k < count; ++k)
-        passes[k] = PassBit(passBits, ColourIndexOf(pixels + k * step)) ? 1 : 0;
+        passes[k] = PassBit(passBits, ColourIndexOf(pixels + k * step));
 }
 
 // 1 for each of count source pixels from pixel first on that passes, else 0. Every pixel but
@@ -61,33 +64,56 @@ void TestPixels(const ImageView& source, std::size_t first, std::size_t count, c
                   [&](auto step) { TestPixelsIn(pixels, step, count, wideCount, passBits, passes); });
 }
 
-// Blackens the colour bytes of the pixels whose flag is 0 and counts the others; a fourth
-// byte is written back as it was. At most kChunkPixels at a time, so that the count fits in
+// The number of non-zero flags, at most kChunkPixels at a time so that the count fits in
 // 16-bit vector lanes.
-template <typename Step>
-VIZMAR_VECTOR_CLONES std::size_t KeepFlaggedChunk(uint8_t* pixels, Step step, const uint8_t* flags, std::size_t count)
+VIZMAR_VECTOR_CLONES std::size_t CountFlagged(const uint8_t* flags, std::size_t count)
 {
-    uint16_t kept = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const uint8_t keep = flags[i] != 0 ? 0xFF : 0x00;
-        for (std::size_t c = 0; c < step; ++c)
-            pixels[i * step + c] &= c < std::size_t(kColourBytes) ? keep : 0xFF;
-        kept = static_cast<uint16_t>(kept + (flags[i] != 0 ? 1 : 0));
+    std::size_t flagged = 0;
+    for (std::size_t done = 0; done < count; done += kChunkPixels) {
+        uint16_t chunk = 0;
+        for (std::size_t i = done; i < std::min(count, done + kChunkPixels); ++i)
+            chunk = static_cast<uint16_t>(chunk + (flags[i] != 0 ? 1 : 0));
+        flagged += chunk;
     }
-    return kept;
+    return flagged;
 }
 
-// KeepFlaggedChunk for count target pixels from pixel first on, flags[0] being pixel first's.
+// Blackens the colour bytes of the 3-byte pixels whose flag is 0.
+VIZMAR_VECTOR_CLONES void KeepFlaggedColourPixels(uint8_t* pixels, const uint8_t* flags, std::size_t count)
+{
+    std::size_t i = 0;
+    for (; i + kBlockPixels <= count; i += kBlockPixels) {
+        const auto keep = reinterpret_cast<Bytes32>(LoadBytes(flags + i) != 0);
+        const PixelBlock kept = Spread(keep);
+        PixelBlock block = LoadPixelBlock(pixels + i * 3);
+        for (int k = 0; k < 3; ++k)
+            block.part[k] &= kept.part[k];
+        StorePixelBlock(pixels + i * 3, block);
+    }
+    for (; i < count; ++i)
+        if (flags[i] == 0)
+            std::fill_n(pixels + i * 3, kColourBytes, 0);
+}
+
+// The same for pixels of any other width; a fourth byte is left as it is.
+void KeepFlaggedPixels(uint8_t* pixels, int bytesPerPixel, const uint8_t* flags, std::size_t count)
+{
+    const int colourBytes = std::min(kColourBytes, bytesPerPixel);
+    for (std::size_t i = 0; i < count; ++i)
+        if (flags[i] == 0)
+            std::fill_n(pixels + i * std::size_t(bytesPerPixel), colourBytes, 0);
+}
+
+// Blackens count target pixels from pixel first on whose flag is 0, flags[0] being pixel
+// first's, and returns how many are kept.
 std::size_t KeepFlagged(const ImageView& target, std::size_t first, const uint8_t* flags, std::size_t count)
 {
-    return WithPixelStep(target.bytesPerPixel, [&](auto step) {
-        std::size_t kept = 0;
-        for (std::size_t done = 0; done < count; done += kChunkPixels) {
-            uint8_t* pixels = target.pixels + (first + done) * step;
-            kept += KeepFlaggedChunk(pixels, step, flags + done, std::min(kChunkPixels, count - done));
-        }
-        return kept;
-    });
+    uint8_t* pixels = target.pixels + first * std::size_t(target.bytesPerPixel);
+    if (target.bytesPerPixel == kColourBytes)
+        KeepFlaggedColourPixels(pixels, flags, count);
+    else
+        KeepFlaggedPixels(pixels, target.bytesPerPixel, flags, count);
+    return CountFlagged(flags, count);
 }
 
 void BuildRangeMask(const ImageView& source, const HsvRange& range, std::vector<uint8_t>& mask)
@@ -124,10 +150,11 @@ int MaskWithMorphology(const ImageView& source, const ImageView& target, int fir
     std::vector<uint8_t>& mask = buffers.mask;
     std::vector<uint8_t>& readCopy = buffers.readCopy;
     BuildRangeMask(source, range, mask);
+    readCopy.resize(mask.size());
 
-    readCopy.assign(mask.begin(), mask.end());
-    MorphMask(readCopy.data(), mask.data(), source.width, source.height, kGrowMask, window, firstCount);
-    readCopy.assign(mask.begin(), mask.end());
+    // Each pass starts by copying what it reads into what it writes, so the first pass reads
+    // the range mask where it lies and writes the other buffer, and the second reads that back.
+    MorphMask(mask.data(), readCopy.data(), source.width, source.height, kGrowMask, window, firstCount);
     MorphMask(readCopy.data(), mask.data(), source.width, source.height, kShrinkMask, window, secondCount);
 
     return int(KeepFlagged(target, 0, mask.data(), SharedPixelCount(source, target)));

@@ -52,7 +52,8 @@ int InHsvRange(uint8_t b, uint8_t g, uint8_t r, const HsvRange& range);
 // valid until the next call or until the table is rebuilt or freed.
 const uint64_t* HsvPassBits(const HsvRange& range);
 
-inline bool PassBit(const uint64_t* passBits, uint32_t colourIndex)
+// 1 when the colour with this index passes, else 0: the mask byte itself.
+inline uint8_t PassBit(const uint64_t* passBits, uint32_t colourIndex)
 {
-    return ((passBits[colourIndex >> 6] >> (colourIndex & 63)) & 1) != 0;
+    return static_cast<uint8_t>((passBits[colourIndex >> 6] >> (colourIndex & 63)) & 1);
 }

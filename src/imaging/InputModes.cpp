@@ -57,7 +57,7 @@ std::size_t WholeBlocks(const ImageView& frame)
 
 // The grey of each pixel of a block, after storing it over the previous grey and returning the
 // absolute change from it.
-VIZMAR_BLOCK_HELPER Bytes32 GreyChangeOfBlock(uint8_t* previousGrey, const PixelBlock& pixels)
+VIZMAR_CLONE_HELPER Bytes32 GreyChangeOfBlock(uint8_t* previousGrey, const PixelBlock& pixels)
 {
     const Bytes32 grey = GreyOf(pixels);
     const PixelBlock previous = LoadPixelBlock(previousGrey);
@@ -69,7 +69,7 @@ VIZMAR_BLOCK_HELPER Bytes32 GreyChangeOfBlock(uint8_t* previousGrey, const Pixel
 // Sums of up to 257 blocks of bytes fit the 16-bit lanes.
 constexpr std::size_t kBlocksPerSum = 257;
 
-VIZMAR_BLOCK_HELPER uint64_t SumOfLanes(Words32 sums)
+VIZMAR_CLONE_HELPER uint64_t SumOfLanes(Words32 sums)
 {
     uint64_t total = 0;
     for (int lane = 0; lane < 32; ++lane)

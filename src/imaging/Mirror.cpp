@@ -4,67 +4,90 @@
 #include "VectorClones.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
 constexpr std::size_t kColourBytes = 3;
 // Sixteen 3-byte pixels fill three 16-byte vectors exactly.
-constexpr std::size_t kSwapBlockPixels = 16;
+constexpr std::size_t kRunPixels = 16;
 
-void ReverseBytes(uint8_t* bytes, std::size_t count)
+struct PixelRun {
+    Bytes16 part[3];
+};
+
+VIZMAR_CLONE_HELPER PixelRun LoadRun(const uint8_t* bytes)
 {
-    for (std::size_t k = 0; k < count / 2; ++k)
-        std::swap(bytes[k], bytes[count - 1 - k]);
+    return {{Load16(bytes), Load16(bytes + 16), Load16(bytes + 32)}};
 }
 
-void SwapFirstAndLastByte(uint8_t* pixel)
+VIZMAR_CLONE_HELPER void StoreRun(uint8_t* bytes, const PixelRun& run)
 {
-    std::swap(pixel[0], pixel[2]);
+    for (int k = 0; k < 3; ++k)
+        Store16(bytes + 16 * k, run.part[k]);
 }
 
-// Swaps bytes 0 and 2 of sixteen 3-byte pixels: each output vector takes its bytes from the
-// input vectors it overlaps (numbered on across the two shuffled vectors).
-VIZMAR_BLOCK_HELPER void SwapFirstAndLastBytesOfBlock(uint8_t* block)
+// Byte i of a reversed run of sixteen pixels is byte c of pixel 15 − p, for i = 3p + c.
+constexpr int ReversedByte(int i)
 {
-    Bytes16 first;
-    Bytes16 middle;
-    Bytes16 last;
-    std::memcpy(&first, block, 16);
-    std::memcpy(&middle, block + 16, 16);
-    std::memcpy(&last, block + 32, 16);
-    const Bytes16 newFirst =
-        __builtin_shufflevector(first, middle, 2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 17);
-    const Bytes16 middleWithoutByte30 =
-        __builtin_shufflevector(first, middle, 16, 15, 20, 19, 18, 23, 22, 21, 26, 25, 24, 29, 28, 27, 0, 31);
-    const Bytes16 newMiddle = __builtin_shufflevector(middleWithoutByte30, last, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11,
-                                                      12, 13, 16, 15);
-    const Bytes16 newLast =
-        __builtin_shufflevector(middle, last, 14, 19, 18, 17, 22, 21, 20, 25, 24, 23, 28, 27, 26, 31, 30, 29);
-    std::memcpy(block, &newFirst, 16);
-    std::memcpy(block + 16, &newMiddle, 16);
-    std::memcpy(block + 32, &newLast, 16);
+    return 3 * (15 - i / 3) + i % 3;
 }
 
-// Reversing a row's bytes puts its pixels in mirrored order with their bytes reversed too;
-// swapping each pixel's first and last byte back gives the mirrored row.
+// Each part of the reversed run from the parts it draws on, numbered from the first of the
+// two shuffled: part 0 draws on parts 1 and 2, part 2 on parts 0 and 1, and part 1 on all
+// three, so its one byte from part 0 is put in by a second shuffle.
+constexpr int FirstPartFromLastTwo(int j)
+{
+    return ReversedByte(j) - 16;
+}
+
+constexpr int MiddlePartFromLastTwo(int j)
+{
+    return ReversedByte(16 + j) >= 16 ? ReversedByte(16 + j) - 16 : 0;
+}
+
+constexpr int MiddlePartWithItsByteOfPart0(int j)
+{
+    return ReversedByte(16 + j) >= 16 ? j : 16 + ReversedByte(16 + j);
+}
+
+constexpr int LastPartFromFirstTwo(int j)
+{
+    return ReversedByte(32 + j);
+}
+
+VIZMAR_CLONE_HELPER PixelRun Reversed(const PixelRun& run)
+{
+    const Bytes16 middle = Shuffle<MiddlePartFromLastTwo>(run.part[1], run.part[2]);
+    return {{Shuffle<FirstPartFromLastTwo>(run.part[1], run.part[2]),
+             Shuffle<MiddlePartWithItsByteOfPart0>(middle, run.part[0]),
+             Shuffle<LastPartFromFirstTwo>(run.part[0], run.part[1])}};
+}
+
+void SwapPixels(uint8_t* row, std::size_t step, std::size_t a, std::size_t b)
+{
+    std::swap_ranges(row + a * step, row + a * step + step, row + b * step);
+}
+
+// Swaps runs of sixteen pixels from both ends, each reversed, then the pixels left between.
 VIZMAR_VECTOR_CLONES void MirrorRowOfColourPixels(uint8_t* row, std::size_t width)
 {
-    ReverseBytes(row, width * kColourBytes);
-    std::size_t x = 0;
-    for (; x + kSwapBlockPixels <= width; x += kSwapBlockPixels)
-        SwapFirstAndLastBytesOfBlock(row + x * kColourBytes);
-    for (; x < width; ++x)
-        SwapFirstAndLastByte(row + x * kColourBytes);
+    std::size_t left = 0;
+    std::size_t right = width;
+    for (; right - left >= 2 * kRunPixels; left += kRunPixels) {
+        right -= kRunPixels;
+        const PixelRun leftRun = LoadRun(row + left * kColourBytes);
+        const PixelRun rightRun = LoadRun(row + right * kColourBytes);
+        StoreRun(row + left * kColourBytes, Reversed(rightRun));
+        StoreRun(row + right * kColourBytes, Reversed(leftRun));
+    }
+    for (; left + 1 < right; ++left, --right)
+        SwapPixels(row, kColourBytes, left, right - 1);
 }
 
-void MirrorRowOfAnyWidth(const ImageView& frame, int y)
+void MirrorRowOfAnyWidth(uint8_t* row, std::size_t step, std::size_t width)
 {
-    const std::size_t step = std::size_t(frame.bytesPerPixel);
-    for (int j = 0; j < frame.width / 2; ++j) {
-        uint8_t* left = frame.pixel(y, j);
-        std::swap_ranges(left, left + step, frame.pixel(y, frame.width - 1 - j));
-    }
+    for (std::size_t j = 0; j < width / 2; ++j)
+        SwapPixels(row, step, j, width - 1 - j);
 }
 
 }  // namespace
@@ -77,6 +100,6 @@ void MirrorFrame(const ImageView& frame)
         if (frame.bytesPerPixel == int(kColourBytes))
             MirrorRowOfColourPixels(frame.row(y), std::size_t(frame.width));
         else
-            MirrorRowOfAnyWidth(frame, y);
+            MirrorRowOfAnyWidth(frame.row(y), std::size_t(frame.bytesPerPixel), std::size_t(frame.width));
     }
 }

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kAllWhite = 4 * 255;
 constexpr int kNoChange = -1;
 
 // The window while one call runs. Left never moves; top moves to the row above an iteration's
@@ -26,23 +25,19 @@ struct WindowTracker {
     {
     }
 
-    // The changes of row y, as if each had been noted in turn: the top and bottom see the row
-    // once, and of the changes right of the accumulator only the run of neighbours that ends
-    // at the last one matters. No change lies right of lastCandidate (kNoChange: none in the
-    // row), and the last change lies less than a block left of it; changedAt(x) tells whether
-    // column x changed.
+    // The changes of row y, lastChange being the rightmost (kNoChange for none), as if each
+    // change had been noted in turn: the top and bottom see the row once, and of the changes
+    // right of the accumulator only the run of neighbours that ends at the last one matters.
+    // changedAt(x) tells whether column x changed.
     template <typename ChangedAt>
-    void noteRow(int y, int lastCandidate, int iterationTop, ChangedAt changedAt)
+    void noteRow(int y, int lastChange, int iterationTop, ChangedAt changedAt)
     {
-        if (lastCandidate == kNoChange)
+        if (lastChange == kNoChange)
             return;
         if (top == iterationTop)
             top = y - 1;
         if (accBottom < y)
             accBottom = y + 1;
-        int lastChange = lastCandidate;
-        while (lastChange > accRight && !changedAt(lastChange))
-            --lastChange;
         if (accRight < lastChange)
             accRight = RightAfterRun(lastChange, changedAt);
     }
@@ -70,20 +65,20 @@ private:
 
 // value where take holds, else otherwise; without a branch, which keeps the row loops in
 // vector lanes.
-uint8_t Choose(bool take, uint8_t value, uint8_t otherwise)
+VIZMAR_CLONE_HELPER uint8_t Choose(bool take, uint8_t value, uint8_t otherwise)
 {
     const auto all = static_cast<uint8_t>(-int(take));
     return static_cast<uint8_t>((value & all) | (otherwise & ~all));
 }
 
-// Rows are worked in blocks of this many columns, each telling whether it changed anything,
-// which costs less than tracking every change's column in vector lanes.
+// Rows are worked in blocks of this many columns, each finding its last change as the largest
+// of its changed columns counted from 1 within the block, a number that fits a byte lane.
 constexpr int kBlock = 128;
 
 // The first column of the block that starts at or after x: the last block of a row is moved
 // left to end with the row. Working a column twice changes nothing, as rows are read from a
 // copy that the work does not touch.
-int BlockStart(int x, int first, int end)
+VIZMAR_CLONE_HELPER int BlockStart(int x, int first, int end)
 {
     return std::max(first, std::min(x, end - kBlock));
 }
@@ -96,73 +91,90 @@ WindowTracker TrackInsideFrame(const WorkWindow& w, int width, int height)
                           std::clamp<int>(w.right, 0, width), std::clamp<int>(w.bottom, 0, height)});
 }
 
-// Whether pixel x of a row changes: eroded when white with a neighbour not fully white,
-// dilated when black with a neighbour not black. Rows point at byte 0 of their first pixel.
+// Whether pixel x of a row changes: eroded when white with a neighbour not fully white (the
+// four neighbours sum to 4 × 255 only when all are 255), dilated when black with a neighbour
+// not black. Rows point at byte 0 of their first pixel. Byte operations, so that the row
+// loops keep 32 or 64 pixels in a vector.
 template <int mode, typename Step>
-bool FramePixelChanges(const uint8_t* above, const uint8_t* here, const uint8_t* below, Step step, std::size_t x)
+VIZMAR_CLONE_HELPER bool FramePixelChanges(const uint8_t* above, const uint8_t* here, const uint8_t* below, Step step, std::size_t x)
 {
-    const auto sum = static_cast<uint16_t>(above[x * step] + here[(x - 1) * step] + here[(x + 1) * step] + below[x * step]);
+    const uint8_t up = above[x * step];
+    const uint8_t left = here[(x - 1) * step];
+    const uint8_t right = here[(x + 1) * step];
+    const uint8_t down = below[x * step];
     if constexpr (mode == kErodeFrame)
-        return (here[x * step] != 0) & (sum != kAllWhite);
+        return (here[x * step] != 0) & ((up & left & right & down) != 255);
     else
-        return (here[x * step] == 0) & (sum != 0);
+        return (here[x * step] == 0) & ((up | left | right | down) != 0);
 }
 
 // Erodes or dilates the pixels first to end − 1 of a frame row from the snapshot rows;
-// returns the last column of the last block that changed a pixel, or kNoChange.
+// returns the rightmost changed column, or kNoChange.
 template <int mode, typename Step>
-VIZMAR_VECTOR_CLONES int MorphFrameRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, uint8_t* out,
+VIZMAR_CLONE_HELPER int MorphFrameRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, uint8_t* out,
                                        Step step, int first, int end)
 {
     constexpr uint8_t level = mode == kErodeFrame ? 0 : 255;
-    int lastCandidate = kNoChange;
+    int lastChange = kNoChange;
     for (int x = first; x < end; x += kBlock) {
         const int start = BlockStart(x, first, end);
-        const int stop = std::min(start + kBlock, end);
-        uint8_t changed = 0;
-        for (int column = start; column < stop; ++column) {
-            const auto at = std::size_t(column);
+        uint8_t lastInBlock = 0;
+        for (int k = 0; k < std::min(kBlock, end - start); ++k) {
+            const auto at = std::size_t(start + k);
             const bool changes = FramePixelChanges<mode>(above, here, below, step, at);
             for (std::size_t c = 0; c < step; ++c)
                 out[at * step + c] = Choose(changes, level, out[at * step + c]);
-            changed |= uint8_t(changes);
+            lastInBlock = std::max(lastInBlock, Choose(changes, uint8_t(k + 1), 0));
         }
-        lastCandidate = changed != 0 ? stop - 1 : lastCandidate;
+        lastChange = lastInBlock != 0 ? start + lastInBlock - 1 : lastChange;
     }
-    return lastCandidate;
+    return lastChange;
 }
 
-// Whether mask byte x of a row changes: grown where 0 beside a 1, shrunk where 1 beside a 0.
+// Whether mask byte x of a row changes: grown where 0 beside a non-zero byte (the neighbours'
+// sum is above 0), shrunk where 1 unless the neighbours sum to 4. That sum is 4 exactly when
+// the bytes' sum modulo 256 is 4 and none of them reaches 8, which byte operations can tell.
 template <int mode>
-bool MaskByteChanges(const uint8_t* above, const uint8_t* here, const uint8_t* below, int x)
+VIZMAR_CLONE_HELPER bool MaskByteChanges(const uint8_t* above, const uint8_t* here, const uint8_t* below, int x)
 {
-    const auto sum = static_cast<uint16_t>(above[x] + here[x - 1] + here[x + 1] + below[x]);
-    if constexpr (mode == kShrinkMask)
-        return (here[x] == 1) & (sum != 4);
-    else
-        return (here[x] == 0) & (sum > 0);
+    const uint8_t up = above[x];
+    const uint8_t left = here[x - 1];
+    const uint8_t right = here[x + 1];
+    const uint8_t down = below[x];
+    if constexpr (mode == kShrinkMask) {
+        const bool sumIsFour = (static_cast<uint8_t>(up + left + right + down) == 4) & ((up | left | right | down) < 8);
+        return (here[x] == 1) & !sumIsFour;
+    } else {
+        return (here[x] == 0) & ((up | left | right | down) != 0);
+    }
 }
 
 // Grows or shrinks the mask bytes first to end − 1 of a row from the read copy's rows;
-// returns the last column of the last block that changed a byte, or kNoChange.
+// returns the rightmost changed column, or kNoChange.
 template <int mode>
-VIZMAR_VECTOR_CLONES int MorphMaskRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, uint8_t* out,
+VIZMAR_CLONE_HELPER int MorphMaskRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, uint8_t* out,
                                       int first, int end)
 {
     constexpr uint8_t kept = mode == kShrinkMask ? 0 : 1;
-    int lastCandidate = kNoChange;
+    int lastChange = kNoChange;
     for (int x = first; x < end; x += kBlock) {
         const int start = BlockStart(x, first, end);
-        const int stop = std::min(start + kBlock, end);
-        uint8_t changed = 0;
-        for (int column = start; column < stop; ++column) {
-            const bool changes = MaskByteChanges<mode>(above, here, below, column);
-            out[column] = Choose(changes, kept, out[column]);
-            changed |= uint8_t(changes);
+        uint8_t lastInBlock = 0;
+        for (int k = 0; k < std::min(kBlock, end - start); ++k) {
+            const bool changes = MaskByteChanges<mode>(above, here, below, start + k);
+            out[start + k] = Choose(changes, kept, out[start + k]);
+            lastInBlock = std::max(lastInBlock, Choose(changes, uint8_t(k + 1), 0));
         }
-        lastCandidate = changed != 0 ? stop - 1 : lastCandidate;
+        lastChange = lastInBlock != 0 ? start + lastInBlock - 1 : lastChange;
     }
-    return lastCandidate;
+    return lastChange;
+}
+
+// The rows first to end − 1: an iteration changes no row outside those of its window, and the
+// top row it may have cleared at the start, so only they need refreshing in the copy it reads.
+void CopyRows(const uint8_t* from, uint8_t* to, std::size_t rowBytes, int first, int end)
+{
+    std::copy_n(from + std::size_t(first) * rowBytes, std::size_t(end - first) * rowBytes, to + std::size_t(first) * rowBytes);
 }
 
 void PaintPixel(const ImageView& frame, int y, int x, uint8_t level)
@@ -182,38 +194,37 @@ void ClearMaskRow(uint8_t* mask, int width, int height, int y)
         std::fill_n(mask + std::size_t(y) * std::size_t(width), width, 0);
 }
 
-template <int mode>
-void MorphFrameIn(const ImageView& frame, WindowTracker& w, int count, std::vector<uint8_t>& snapshot)
+// The count iterations of a call, each over the window the one before left.
+template <int mode, typename Step>
+VIZMAR_VECTOR_CLONES void MorphFrameIn(const ImageView& frame, Step step, WindowTracker& w, int count,
+                                       uint8_t* snapshot)
 {
-    const auto snapshotRow = [&](int y) { return snapshot.data() + std::size_t(y) * frame.rowBytes(); };
-    WithPixelStep(frame.bytesPerPixel, [&](auto step) {
-        for (int iteration = 0; iteration < count; ++iteration) {
-            const int iterationTop = w.top;
-            for (int y = iterationTop + 1; y < w.bottom - 1; ++y) {
-                const uint8_t* above = snapshotRow(y - 1);
-                const uint8_t* here = snapshotRow(y);
-                const uint8_t* below = snapshotRow(y + 1);
-                const int lastCandidate =
-                    MorphFrameRow<mode>(above, here, below, frame.row(y), step, w.left + 1, w.right - 1);
-                w.noteRow(y, lastCandidate, iterationTop, [&](int x) {
-                    return FramePixelChanges<mode>(above, here, below, step, std::size_t(x));
-                });
-                if (frame.width > 0)
-                    PaintPixel(frame, y, frame.width - 1, 0);
-            }
-            if (iterationTop < w.bottom) {
-                std::fill_n(frame.row(w.bottom - 1), frame.rowBytes(), 0);
-                std::copy_n(frame.pixels, frame.byteCount(), snapshot.begin());
-            }
-            w.endIteration();
+    const auto snapshotRow = [&](int y) { return snapshot + std::size_t(y) * frame.rowBytes(); };
+    for (int iteration = 0; iteration < count; ++iteration) {
+        const int iterationTop = w.top;
+        for (int y = iterationTop + 1; y < w.bottom - 1; ++y) {
+            const uint8_t* above = snapshotRow(y - 1);
+            const uint8_t* here = snapshotRow(y);
+            const uint8_t* below = snapshotRow(y + 1);
+            const int lastChange = MorphFrameRow<mode>(above, here, below, frame.row(y), step, w.left + 1, w.right - 1);
+            w.noteRow(y, lastChange, iterationTop, [&](int x) {
+                return FramePixelChanges<mode>(above, here, below, step, std::size_t(x));
+            });
+            if (frame.width > 0)
+                PaintPixel(frame, y, frame.width - 1, 0);
         }
-    });
+        if (iterationTop < w.bottom) {
+            std::fill_n(frame.row(w.bottom - 1), frame.rowBytes(), 0);
+            CopyRows(frame.pixels, snapshot, frame.rowBytes(), iterationTop, w.bottom);
+        }
+        w.endIteration();
+    }
 }
 
 template <int mode>
-void MorphMaskIn(uint8_t* readCopy, uint8_t* mask, int width, int height, WindowTracker& w, int count)
+VIZMAR_VECTOR_CLONES void MorphMaskIn(uint8_t* readCopy, uint8_t* mask, int width, int height, WindowTracker& w,
+                                      int count)
 {
-    const std::size_t size = std::size_t(width) * std::size_t(height);
     const auto row = [&](uint8_t* bytes, int y) { return bytes + std::size_t(y) * std::size_t(width); };
     for (int iteration = 0; iteration < count; ++iteration) {
         const int iterationTop = w.top;
@@ -222,14 +233,14 @@ void MorphMaskIn(uint8_t* readCopy, uint8_t* mask, int width, int height, Window
             const uint8_t* above = row(readCopy, y - 1);
             const uint8_t* here = row(readCopy, y);
             const uint8_t* below = row(readCopy, y + 1);
-            const int lastCandidate = MorphMaskRow<mode>(above, here, below, row(mask, y), w.left + 1, w.right - 1);
-            w.noteRow(y, lastCandidate, iterationTop,
+            const int lastChange = MorphMaskRow<mode>(above, here, below, row(mask, y), w.left + 1, w.right - 1);
+            w.noteRow(y, lastChange, iterationTop,
                       [&](int x) { return MaskByteChanges<mode>(above, here, below, x); });
             ClearMaskByte(mask, width, y, w.right - 1);
         }
         if (iterationTop < w.bottom) {
             ClearMaskRow(mask, width, height, w.bottom - 1);
-            std::copy_n(mask, size, readCopy);
+            CopyRows(mask, readCopy, std::size_t(width), iterationTop, w.bottom);
         }
         w.endIteration();
     }
@@ -243,10 +254,12 @@ void MorphFrame(const ImageView& frame, int mode, WorkWindow& window, int count,
         return;
     WindowTracker w = TrackInsideFrame(window, frame.width, frame.height);
     snapshot.assign(frame.pixels, frame.pixels + frame.byteCount());
-    if (mode == kErodeFrame)
-        MorphFrameIn<kErodeFrame>(frame, w, count, snapshot);
-    else
-        MorphFrameIn<kDilateFrame>(frame, w, count, snapshot);
+    WithPixelStep(frame.bytesPerPixel, [&](auto step) {
+        if (mode == kErodeFrame)
+            MorphFrameIn<kErodeFrame>(frame, step, w, count, snapshot.data());
+        else
+            MorphFrameIn<kDilateFrame>(frame, step, w, count, snapshot.data());
+    });
     window = w.window();
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "VectorClones.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 // Thirty-two 3-byte (blue, green, red) pixels held in vector registers. The compiler cannot
 // arrange such interleaved bytes into vector lanes well by itself, so the pixel loops of the
@@ -12,12 +15,6 @@
 // The 96 bytes sit in three 32-byte vectors whose two halves hold the two 48-byte halves of the
 // block: part k holds bytes 16k to 16k + 15 of pixels 0-15 and of pixels 16-31. Every shuffle
 // then stays within a half, which processors shuffle fastest.
-
-// Every helper that takes or returns vectors is inlined into the loop that calls it, and so
-// compiled for the same processor as that loop: a real call between a loop built for AVX2 and
-// a helper built without would pass the vectors in different registers. The compiler refuses
-// to build a call it cannot inline.
-#define VIZMAR_BLOCK_HELPER [[gnu::always_inline]] inline
 
 using Bytes16 = uint8_t __attribute__((vector_size(16)));
 using Bytes32 = uint8_t __attribute__((vector_size(32)));
@@ -30,32 +27,46 @@ struct PixelBlock {
     Bytes32 part[3];
 };
 
-VIZMAR_BLOCK_HELPER Bytes16 Load16(const uint8_t* bytes)
+// The bytes of a and then b, numbered on from a's first, taken in the order source(0),
+// source(1), ...: a fixed shuffle given by a formula.
+template <int (*source)(int), typename Bytes, std::size_t... i>
+VIZMAR_CLONE_HELPER Bytes ShuffleBy(Bytes a, Bytes b, std::index_sequence<i...>)
+{
+    return __builtin_shufflevector(a, b, source(int(i))...);
+}
+
+template <int (*source)(int), typename Bytes>
+VIZMAR_CLONE_HELPER Bytes Shuffle(Bytes a, Bytes b)
+{
+    return ShuffleBy<source>(a, b, std::make_index_sequence<sizeof(Bytes)>{});
+}
+
+VIZMAR_CLONE_HELPER Bytes16 Load16(const uint8_t* bytes)
 {
     Bytes16 v;
     std::memcpy(&v, bytes, sizeof v);
     return v;
 }
 
-VIZMAR_BLOCK_HELPER void Store16(uint8_t* bytes, Bytes16 v)
+VIZMAR_CLONE_HELPER void Store16(uint8_t* bytes, Bytes16 v)
 {
     std::memcpy(bytes, &v, sizeof v);
 }
 
 // 32 bytes, one per pixel of a block.
-VIZMAR_BLOCK_HELPER Bytes32 LoadBytes(const uint8_t* bytes)
+VIZMAR_CLONE_HELPER Bytes32 LoadBytes(const uint8_t* bytes)
 {
     Bytes32 v;
     std::memcpy(&v, bytes, sizeof v);
     return v;
 }
 
-VIZMAR_BLOCK_HELPER void StoreBytes(uint8_t* bytes, Bytes32 v)
+VIZMAR_CLONE_HELPER void StoreBytes(uint8_t* bytes, Bytes32 v)
 {
     std::memcpy(bytes, &v, sizeof v);
 }
 
-VIZMAR_BLOCK_HELPER PixelBlock LoadPixelBlock(const uint8_t* bytes)
+VIZMAR_CLONE_HELPER PixelBlock LoadPixelBlock(const uint8_t* bytes)
 {
     PixelBlock block;
     for (int k = 0; k < 3; ++k)
@@ -65,7 +76,7 @@ VIZMAR_BLOCK_HELPER PixelBlock LoadPixelBlock(const uint8_t* bytes)
     return block;
 }
 
-VIZMAR_BLOCK_HELPER void StorePixelBlock(uint8_t* bytes, const PixelBlock& block)
+VIZMAR_CLONE_HELPER void StorePixelBlock(uint8_t* bytes, const PixelBlock& block)
 {
     for (int k = 0; k < 3; ++k) {
         const Bytes32 v = block.part[k];
@@ -78,7 +89,7 @@ VIZMAR_BLOCK_HELPER void StorePixelBlock(uint8_t* bytes, const PixelBlock& block
 // Byte c of each of the 32 pixels, in pixel order. The first shuffle gathers what parts 0 and 1
 // hold of the channel, the second adds what part 2 holds.
 template <int c>
-VIZMAR_BLOCK_HELPER Bytes32 Channel(const PixelBlock& b)
+VIZMAR_CLONE_HELPER Bytes32 Channel(const PixelBlock& b)
 {
     if constexpr (c == 0) {
         const Bytes32 t = __builtin_shufflevector(b.part[0], b.part[1], 0, 3, 6, 9, 12, 15, 34, 37, 40, 43, 46, 0, 0, 0, 0, 0,
@@ -99,7 +110,7 @@ VIZMAR_BLOCK_HELPER Bytes32 Channel(const PixelBlock& b)
 }
 
 // A block whose pixels carry the given byte, pixel i's, in all three of their bytes.
-VIZMAR_BLOCK_HELPER PixelBlock Spread(Bytes32 v)
+VIZMAR_CLONE_HELPER PixelBlock Spread(Bytes32 v)
 {
     return {{__builtin_shufflevector(v, v, 0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 16, 16, 16, 17, 17, 17, 18, 18, 18,
                                      19, 19, 19, 20, 20, 20, 21),
@@ -110,7 +121,7 @@ VIZMAR_BLOCK_HELPER PixelBlock Spread(Bytes32 v)
 }
 
 // The block with byte 0 of pixel i replaced by v[i]; the other bytes stay.
-VIZMAR_BLOCK_HELPER PixelBlock WithChannel0(const PixelBlock& b, Bytes32 v)
+VIZMAR_CLONE_HELPER PixelBlock WithChannel0(const PixelBlock& b, Bytes32 v)
 {
     // Byte 0 of a pixel falls on every third stream byte: in part 0 on its bytes 0, 3, ...,
     // in part 1 on its bytes 2, 5, ... and in part 2 on its bytes 1, 4, ... of each half.
@@ -129,7 +140,7 @@ VIZMAR_BLOCK_HELPER PixelBlock WithChannel0(const PixelBlock& b, Bytes32 v)
 // (306 R + 601 G + 117 B) >> 10 in 16-bit lanes: with T = 50 R + 89 G + 117 B (below 65536),
 // the sum is 256 R + 512 G + T, and dropping T's multiples of 1024 first keeps every
 // intermediate below 65536.
-VIZMAR_BLOCK_HELPER Bytes32 GreyOf(const PixelBlock& b)
+VIZMAR_CLONE_HELPER Bytes32 GreyOf(const PixelBlock& b)
 {
     const Words32 blue = __builtin_convertvector(Channel<0>(b), Words32);
     const Words32 green = __builtin_convertvector(Channel<1>(b), Words32);

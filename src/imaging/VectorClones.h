@@ -11,3 +11,8 @@
 #define VIZMAR_VECTOR_CLONES
 #define VIZMAR_WIDE_VECTOR_CLONES
 #endif
+
+// A helper of a cloned loop is inlined into each clone, and so compiled for that clone's
+// processor; as a real call it would run the plain version, and a vector passed to it would
+// travel in registers the two sides disagree on. The compiler refuses a call it cannot inline.
+#define VIZMAR_CLONE_HELPER [[gnu::always_inline]] inline

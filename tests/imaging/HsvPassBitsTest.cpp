@@ -33,7 +33,7 @@ TEST_F(HsvPassBitsTest, AgreeWithTheRangeTestForEveryColour)
         for (int r = 0; r < 256; ++r)
             for (int g = 0; g < 256; ++g)
                 for (int b = 0; b < 256; ++b)
-                    ASSERT_EQ(PassBit(bits, IndexOf(r, g, b)), InHsvRange(uint8_t(b), uint8_t(g), uint8_t(r), range) == 1)
+                    ASSERT_EQ(PassBit(bits, IndexOf(r, g, b)), InHsvRange(uint8_t(b), uint8_t(g), uint8_t(r), range))
                         << r << "," << g << "," << b << " in range from hue " << range.h0;
     }
 }
@@ -54,8 +54,7 @@ TEST_F(HsvPassBitsTest, FollowEveryChangeOfTheRange)
         std::mt19937 colours(11);
         for (int i = 0; i < 20000; ++i) {
             const uint32_t index = colours() & 0xFFFFFF;
-            ASSERT_EQ(PassBit(bits, index),
-                      InHsvRange(uint8_t(index), uint8_t(index >> 8), uint8_t(index >> 16), range) == 1)
+            ASSERT_EQ(PassBit(bits, index), InHsvRange(uint8_t(index), uint8_t(index >> 8), uint8_t(index >> 16), range))
                 << "colour " << index << " in range from hue " << range.h0 << " to " << range.h1;
         }
     }
