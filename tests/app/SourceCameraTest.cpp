@@ -4,9 +4,11 @@
 #include "CamSlot.h"
 #include "CaptureDisplayDialog.h"
 #include "FakeV4l2.h"
+#include "FormatConversion.h"
 #include "SourceControl.h"
 #include "SourceDialogFixture.h"
 #include "V4l2CaptureDriver.h"
+#include "VirtualScene.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +17,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
+
+#include <cstdlib>
 
 namespace {
 
@@ -85,7 +89,7 @@ TEST_F(VirtualCameraDialogTest, AddCamConnectsAndDrawsEveryFrameMirrored)
     EXPECT_EQ(drawn.header().biHeight, 240);
     EXPECT_TRUE(IsMirrorOf(drawn, state.unprocessedCopy));
     EXPECT_FALSE(IsMirrorOf(drawn, drawn)) << "the picture is not symmetric, so mirroring shows";
-    EXPECT_EQ(Picture(), PictureOf(drawn));
+    EXPECT_TRUE(Shows(drawn));
 }
 
 TEST_F(VirtualCameraDialogTest, ReadOutsShowTheRateAndThresholdAfterTwentyFrames)
@@ -129,7 +133,35 @@ TEST_F(VirtualCameraDialogTest, SnapshotHoldsThePixelsDrawn)
     const FrameRecord& drawn = Dialog().pipelineState().bufferSet[kLastOutputBuffer];
     const QByteArray drawnPixels(reinterpret_cast<const char*>(drawn.pixels()), 320 * 240 * 3);
     EXPECT_TRUE(file.mid(54) == drawnPixels);
-    EXPECT_EQ(Picture(), PictureOf(drawn));
+    EXPECT_TRUE(Shows(drawn));
+}
+
+// Each shape of the standing picture shows where the mirror puts it: at the same height,
+// as far from the right edge as the camera has it from the left.
+TEST_F(VirtualCameraDialogTest, TheDisplayShowsThePictureMirroredAndScaled)
+{
+    ConnectStillCamera();
+    ASSERT_TRUE(WaitForFrames(1));
+    const VirtualShapes shapes = VirtualShapesAt(0);
+    const double scale = double(Picture().width()) / kVirtualWidth;
+    struct Shape {
+        const char* name;
+        ShapeCentre centre;
+        YuvColour colour;
+    };
+    for (const Shape& shape : {Shape{"red", shapes.red, kVirtualRed}, Shape{"green", shapes.green, kVirtualGreen},
+                               Shape{"blue", shapes.blue, kVirtualBlue}}) {
+        SCOPED_TRACE(shape.name);
+        const uint32_t rgb = YuvToRgbPixel(shape.colour.y, shape.colour.u, shape.colour.v);
+        const QRgb expected = qRgb(int(rgb & 0xFF), int(rgb >> 8 & 0xFF), int(rgb >> 16 & 0xFF));
+        const QPoint mirrored(int((kVirtualWidth - 1 - shape.centre.x) * scale), int(shape.centre.y * scale));
+        const QPoint unmirrored(int(shape.centre.x * scale), int(shape.centre.y * scale));
+        EXPECT_EQ(Picture().pixel(mirrored), expected);
+        // A shape near the middle covers its own mirror image.
+        if (std::abs(2 * shape.centre.x - (kVirtualWidth - 1)) > 80) {
+            EXPECT_NE(Picture().pixel(unmirrored), expected);
+        }
+    }
 }
 
 TEST_F(VirtualCameraDialogTest, DelCamStopsTheCameraAndPaintsTheDisplayWhite)

@@ -37,9 +37,11 @@ protected:
     // Nothing more reaches the pipeline while the events of a quarter second are handled.
     bool NoMoreFrames();
 
-    // The drawn picture as the display area holds it, and as it would be were record drawn.
+    // The picture the display area holds.
     QImage Picture() { return Dialog().cameraView().Picture(); }
-    QImage PictureOf(const FrameRecord& record);
+    // Whether the display area shows record, drawn scaled to its width; what lies below the
+    // scaled picture is not looked at.
+    bool Shows(const FrameRecord& record);
 
     // The snapshot files in the program folder.
     QStringList Snapshots() const;
