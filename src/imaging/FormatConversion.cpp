@@ -1,17 +1,56 @@
 #include "FormatConversion.h"
 
 #include "FrameRecord.h"
+#include "VectorClones.h"
 
 #include <algorithm>
-#include <cmath>
+#include <type_traits>
 
 namespace {
 
-// Clamps to 0-255, then scales to 0-219 as the cameras' RGB range.
-uint32_t ScaledChannel(double value)
+// Clamps to 0-255, then scales to 0-219 as the cameras' RGB range. The values lie within
+// ±500, so converting to int truncates toward zero as the rule asks.
+VIZMAR_CLONE_HELPER uint8_t ScaledChannel(double value)
 {
-    const int channel = std::clamp(static_cast<int>(std::trunc(value)), 0, 255);
-    return static_cast<uint32_t>(channel * 220 / 256);
+    const int channel = std::clamp(static_cast<int>(value), 0, 255);
+    return static_cast<uint8_t>(channel * 220 / 256);
+}
+
+// The chroma terms of the three channels, shared by the two pixels of a group.
+struct Chroma {
+    double red;
+    double greenFromV;
+    double greenFromU;
+    double blue;
+};
+
+VIZMAR_CLONE_HELPER Chroma ChromaOf(int u, int v)
+{
+    return {1.370705 * (v - 128), 0.698001 * (v - 128), 0.337633 * (u - 128), 1.732446 * (u - 128)};
+}
+
+// Blue, green and red of one pixel into three bytes.
+VIZMAR_CLONE_HELPER void WritePixel(int y, const Chroma& chroma, uint8_t* bgr)
+{
+    bgr[0] = ScaledChannel(y + chroma.blue);
+    bgr[1] = ScaledChannel(y - chroma.greenFromV - chroma.greenFromU);
+    bgr[2] = ScaledChannel(y + chroma.red);
+}
+
+uint32_t Packed(const uint8_t* bgr)
+{
+    return uint32_t(bgr[2]) | uint32_t(bgr[1]) << 8 | uint32_t(bgr[0]) << 16;
+}
+
+// One source line of an even width: whole groups, straight into its destination row.
+VIZMAR_VECTOR_CLONES void ConvertLine(const uint8_t* groups, std::size_t groupCount, uint8_t* row)
+{
+    for (std::size_t g = 0; g < groupCount; ++g) {
+        const uint8_t* group = groups + 4 * g;
+        const Chroma chroma = ChromaOf(group[1], group[3]);
+        WritePixel(group[0], chroma, row + 6 * g);
+        WritePixel(group[2], chroma, row + 6 * g + 3);
+    }
 }
 
 // Places pixels in source order: left to right along each line, the first line at the top of
@@ -54,25 +93,43 @@ std::size_t ReadableSourceStep(const FrameRecord& source, const BitmapInfoHeader
     return pixels <= source.pixelCapacity() / step ? step : 0;
 }
 
-uint8_t Expand5Bits(unsigned word, int shift)
+VIZMAR_CLONE_HELPER uint8_t Expand5Bits(unsigned word, int shift)
 {
     return static_cast<uint8_t>(((word >> shift) & 31) * 8);
+}
+
+template <typename Step>
+VIZMAR_VECTOR_CLONES void Expand555Pixels(const uint8_t* in, Step step, uint8_t* out, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned word = in[i * step] | unsigned(in[i * step + 1]) << 8;
+        out[3 * i] = Expand5Bits(word, 0);
+        out[3 * i + 1] = Expand5Bits(word, 5);
+        out[3 * i + 2] = Expand5Bits(word, 10);
+    }
 }
 
 }  // namespace
 
 uint32_t YuvToRgbPixel(int y, int u, int v)
 {
-    const double red = y + 1.370705 * (v - 128);
-    const double green = y - 0.698001 * (v - 128) - 0.337633 * (u - 128);
-    const double blue = y + 1.732446 * (u - 128);
-    return ScaledChannel(red) | ScaledChannel(green) << 8 | ScaledChannel(blue) << 16;
+    uint8_t bgr[3];
+    WritePixel(y, ChromaOf(u, v), bgr);
+    return Packed(bgr);
 }
 
 void Yuy2ToRgb24(int width, int height, const uint8_t* source, uint8_t* destination)
 {
     if (width <= 0 || height <= 0)
         return;
+    // With an even width every line holds whole groups; each goes to its row in one pass.
+    if (width % 2 == 0) {
+        const std::size_t rowBytes = std::size_t(width) * 3;
+        for (int line = 0; line < height; ++line)
+            ConvertLine(source + std::size_t(line) * std::size_t(width) * 2, std::size_t(width) / 2,
+                        destination + std::size_t(height - 1 - line) * rowBytes);
+        return;
+    }
     BottomUpWriter writer(width, height, destination);
     const std::size_t pixelCount = std::size_t(width) * std::size_t(height);
     // Each group Y0 U Y1 V holds two pixels. An odd pixel count ends on half a group, Y0 U,
@@ -103,13 +160,10 @@ bool Rgb555ToRgb24(const FrameRecord& source, FrameRecord& destination)
     destination.resize(kBitmapHeaderSize + pixelCount * 3);
     destination.setHeader(header);
 
-    const uint8_t* in = source.pixels();
-    uint8_t* out = destination.pixels();
-    for (std::size_t i = 0; i < pixelCount; ++i, in += sourceStep, out += 3) {
-        const unsigned word = in[0] | unsigned(in[1]) << 8;
-        out[0] = Expand5Bits(word, 0);
-        out[1] = Expand5Bits(word, 5);
-        out[2] = Expand5Bits(word, 10);
-    }
+    // 16-bit pixels, the usual ones, with the step known to the compiler.
+    if (sourceStep == 2)
+        Expand555Pixels(source.pixels(), std::integral_constant<std::size_t, 2>{}, destination.pixels(), pixelCount);
+    else
+        Expand555Pixels(source.pixels(), sourceStep, destination.pixels(), pixelCount);
     return true;
 }

@@ -121,6 +121,34 @@ TEST(Yuy2ToRgb24, OddWidthsPlaceEveryPixelInItsOwnRowAndColumn)
     }
 }
 
+// Even widths convert whole lines at once; every luma with every chroma pair must come out as
+// YuvToRgbPixel says. Line u × 256 + v holds lumas 0-255 in its 128 groups.
+TEST(Yuy2ToRgb24, EvenWidthsGiveEveryColourAsThePixelConversion)
+{
+    const int width = 256;
+    const int height = 256 * 256;
+    std::vector<uint8_t> source(std::size_t(width) * height * 2);
+    for (int line = 0; line < height; ++line)
+        for (int group = 0; group < width / 2; ++group) {
+            uint8_t* bytes = source.data() + (std::size_t(line) * width + 2 * group) * 2;
+            bytes[0] = uint8_t(2 * group);
+            bytes[1] = uint8_t(line >> 8);
+            bytes[2] = uint8_t(2 * group + 1);
+            bytes[3] = uint8_t(line);
+        }
+    std::vector<uint8_t> destination(std::size_t(width) * height * 3);
+    Yuy2ToRgb24(width, height, source.data(), destination.data());
+
+    for (int line = 0; line < height; ++line) {
+        const uint8_t* row = destination.data() + std::size_t(height - 1 - line) * width * 3;
+        for (int y = 0; y < width; ++y) {
+            const Rgb expected = Unpack(YuvToRgbPixel(y, line >> 8, line & 0xFF));
+            const uint8_t* bgr = row + 3 * y;
+            ASSERT_EQ((Rgb{bgr[2], bgr[1], bgr[0]}), expected) << "Y " << y << " U " << (line >> 8) << " V " << (line & 0xFF);
+        }
+    }
+}
+
 TEST(Rgb555ToRgb24, ExpandsEachFiveBitChannelAndWritesA24BitHeader)
 {
     const std::vector<uint16_t> words{0x7FFF, 0x001F, 0x03E0, 0x7C00, 0x8000, 0x0421};
