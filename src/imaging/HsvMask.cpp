@@ -83,7 +83,7 @@ VIZMAR_VECTOR_CLONES void KeepFlaggedColourPixels(uint8_t* pixels, const uint8_t
 {
     std::size_t i = 0;
     for (; i + kBlockPixels <= count; i += kBlockPixels) {
-        const auto keep = reinterpret_cast<Bytes32>(LoadBytes(flags + i) != 0);
+        const auto keep = reinterpret_cast<BlockBytes>(LoadBytes(flags + i) != 0);
         const PixelBlock kept = Spread(keep);
         PixelBlock block = LoadPixelBlock(pixels + i * 3);
         for (int k = 0; k < 3; ++k)

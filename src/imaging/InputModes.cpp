@@ -57,11 +57,11 @@ std::size_t WholeBlocks(const ImageView& frame)
 
 // The grey of each pixel of a block, after storing it over the previous grey and returning the
 // absolute change from it.
-VIZMAR_CLONE_HELPER Bytes32 GreyChangeOfBlock(uint8_t* previousGrey, const PixelBlock& pixels)
+VIZMAR_CLONE_HELPER BlockBytes GreyChangeOfBlock(uint8_t* previousGrey, const PixelBlock& pixels)
 {
-    const Bytes32 grey = GreyOf(pixels);
+    const BlockBytes grey = GreyOf(pixels);
     const PixelBlock previous = LoadPixelBlock(previousGrey);
-    const Bytes32 old = Channel<0>(previous);
+    const BlockBytes old = Channel<0>(previous);
     StorePixelBlock(previousGrey, WithChannel0(previous, grey));
     return grey > old ? grey - old : old - grey;
 }
@@ -69,10 +69,10 @@ VIZMAR_CLONE_HELPER Bytes32 GreyChangeOfBlock(uint8_t* previousGrey, const Pixel
 // Sums of up to 257 blocks of bytes fit the 16-bit lanes.
 constexpr std::size_t kBlocksPerSum = 257;
 
-VIZMAR_CLONE_HELPER uint64_t SumOfLanes(Words32 sums)
+VIZMAR_CLONE_HELPER uint64_t SumOfLanes(BlockWords sums)
 {
     uint64_t total = 0;
-    for (int lane = 0; lane < 32; ++lane)
+    for (std::size_t lane = 0; lane < kBlockPixels; ++lane)
         total += sums[lane];
     return total;
 }
@@ -90,12 +90,12 @@ VIZMAR_VECTOR_CLONES uint64_t DeltaBlocks(uint8_t* previousGrey, uint8_t* pixels
 {
     uint64_t sum = 0;
     for (std::size_t first = 0; first < blocks; first += kBlocksPerSum) {
-        Words32 sums{};
+        BlockWords sums{};
         for (std::size_t b = first; b < std::min(blocks, first + kBlocksPerSum); ++b) {
             uint8_t* bytes = pixels + b * kBlockBytes;
-            const Bytes32 change = GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes));
+            const BlockBytes change = GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes));
             StorePixelBlock(bytes, Spread(change));
-            sums += __builtin_convertvector(change, Words32);
+            sums += __builtin_convertvector(change, BlockWords);
         }
         sum += SumOfLanes(sums);
     }
@@ -108,13 +108,13 @@ VIZMAR_VECTOR_CLONES uint64_t BinaryBlocks(uint8_t* previousGrey, uint8_t* pixel
 {
     uint64_t setCount = 0;
     for (std::size_t first = 0; first < blocks; first += kBlocksPerSum) {
-        Words32 counts{};
+        BlockWords counts{};
         for (std::size_t b = first; b < std::min(blocks, first + kBlocksPerSum); ++b) {
             uint8_t* bytes = pixels + b * kBlockBytes;
-            const Bytes32 change = GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes));
-            const auto white = reinterpret_cast<Bytes32>(change > threshold);
+            const BlockBytes change = GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes));
+            const auto white = reinterpret_cast<BlockBytes>(change > threshold);
             StorePixelBlock(bytes, Spread(white));
-            counts += __builtin_convertvector(white & 1, Words32);
+            counts += __builtin_convertvector(white & 1, BlockWords);
         }
         setCount += SumOfLanes(counts);
     }
