@@ -35,7 +35,8 @@ void SetGreyPixel(uint8_t* pixel, uint8_t value)
 // Replaces the stored grey of pixels first to count − 1 by the current one and hands each
 // absolute change to writeChange(pixel, change).
 template <typename WriteChange>
-void ForEachGreyChange(const ImageView& previousGrey, const ImageView& frame, std::size_t first, WriteChange writeChange)
+void ForEachGreyChange(const ImageView& previousGrey, const ImageView& frame, std::size_t first,
+                       WriteChange writeChange)
 {
     const std::size_t step = std::size_t(frame.bytesPerPixel);
     const std::size_t count = frame.pixelCount();
@@ -49,7 +50,7 @@ void ForEachGreyChange(const ImageView& previousGrey, const ImageView& frame, st
     }
 }
 
-// The blocks of a 3-byte frame, bytes 0 of the previous-grey buffer at the same offsets.
+// Whole blocks of a 3-byte frame; frames of other widths go pixel by pixel.
 std::size_t WholeBlocks(const ImageView& frame)
 {
     return frame.bytesPerPixel == 3 ? frame.pixelCount() / kBlockPixels : 0;
@@ -104,7 +105,8 @@ VIZMAR_VECTOR_CLONES uint64_t DeltaBlocks(uint8_t* previousGrey, uint8_t* pixels
 
 // FrameBinary over whole blocks, for a table that sets exactly the levels above threshold;
 // returns the number of pixels set.
-VIZMAR_VECTOR_CLONES uint64_t BinaryBlocks(uint8_t* previousGrey, uint8_t* pixels, std::size_t blocks, uint8_t threshold)
+VIZMAR_VECTOR_CLONES uint64_t BinaryBlocks(uint8_t* previousGrey, uint8_t* pixels, std::size_t blocks,
+                                           uint8_t threshold)
 {
     uint64_t setCount = 0;
     for (std::size_t first = 0; first < blocks; first += kBlocksPerSum) {

@@ -96,7 +96,8 @@ WindowTracker TrackInsideFrame(const WorkWindow& w, int width, int height)
 // not black. Rows point at byte 0 of their first pixel. Byte operations, so that the row
 // loops keep 32 or 64 pixels in a vector.
 template <int mode, typename Step>
-VIZMAR_CLONE_HELPER bool FramePixelChanges(const uint8_t* above, const uint8_t* here, const uint8_t* below, Step step, std::size_t x)
+VIZMAR_CLONE_HELPER bool FramePixelChanges(const uint8_t* above, const uint8_t* here, const uint8_t* below, Step step,
+                                           std::size_t x)
 {
     const uint8_t up = above[x * step];
     const uint8_t left = here[(x - 1) * step];
@@ -112,7 +113,7 @@ VIZMAR_CLONE_HELPER bool FramePixelChanges(const uint8_t* above, const uint8_t* 
 // returns the rightmost changed column, or kNoChange.
 template <int mode, typename Step>
 VIZMAR_CLONE_HELPER int MorphFrameRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, uint8_t* out,
-                                       Step step, int first, int end)
+                                      Step step, int first, int end)
 {
     constexpr uint8_t level = mode == kErodeFrame ? 0 : 255;
     int lastChange = kNoChange;
@@ -153,7 +154,7 @@ VIZMAR_CLONE_HELPER bool MaskByteChanges(const uint8_t* above, const uint8_t* he
 // returns the rightmost changed column, or kNoChange.
 template <int mode>
 VIZMAR_CLONE_HELPER int MorphMaskRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, uint8_t* out,
-                                      int first, int end)
+                                     int first, int end)
 {
     constexpr uint8_t kept = mode == kShrinkMask ? 0 : 1;
     int lastChange = kNoChange;
@@ -174,7 +175,8 @@ VIZMAR_CLONE_HELPER int MorphMaskRow(const uint8_t* above, const uint8_t* here, 
 // top row it may have cleared at the start, so only they need refreshing in the copy it reads.
 void CopyRows(const uint8_t* from, uint8_t* to, std::size_t rowBytes, int first, int end)
 {
-    std::copy_n(from + std::size_t(first) * rowBytes, std::size_t(end - first) * rowBytes, to + std::size_t(first) * rowBytes);
+    const std::size_t start = std::size_t(first) * rowBytes;
+    std::copy_n(from + start, std::size_t(end - first) * rowBytes, to + start);
 }
 
 void PaintPixel(const ImageView& frame, int y, int x, uint8_t level)

@@ -54,7 +54,8 @@ TEST_F(HsvPassBitsTest, FollowEveryChangeOfTheRange)
         std::mt19937 colours(11);
         for (int i = 0; i < 20000; ++i) {
             const uint32_t index = colours() & 0xFFFFFF;
-            ASSERT_EQ(PassBit(bits, index), InHsvRange(uint8_t(index), uint8_t(index >> 8), uint8_t(index >> 16), range))
+            const int expected = InHsvRange(uint8_t(index), uint8_t(index >> 8), uint8_t(index >> 16), range);
+            ASSERT_EQ(PassBit(bits, index), expected)
                 << "colour " << index << " in range from hue " << range.h0 << " to " << range.h1;
         }
     }

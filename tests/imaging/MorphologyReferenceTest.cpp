@@ -82,7 +82,9 @@ void ReferenceMorphFrame(std::vector<uint8_t>& pixels, int width, int height, in
     if (window.top == window.bottom)
         return;
     Window w = Window::Inside(window, width, height);
-    const auto at = [&](int y, int x) { return (std::size_t(y) * std::size_t(width) + std::size_t(x)) * std::size_t(step); };
+    const auto at = [&](int y, int x) {
+        return (std::size_t(y) * std::size_t(width) + std::size_t(x)) * std::size_t(step);
+    };
     const auto paint = [&](int y, int x, uint8_t level) {
         std::fill_n(pixels.begin() + std::ptrdiff_t(at(y, x)), step, level);
     };
@@ -209,7 +211,8 @@ TEST(MorphologyReference, FrameErodesAndDilatesAsTheRulesDoOneChangeAtATime)
                         WorkWindow window = start;
                         WorkWindow expectedWindow = start;
 
-                        MorphFrame(ImageView{size.width, size.height, step, frame.data()}, mode, window, count, snapshot);
+                        const ImageView view{size.width, size.height, step, frame.data()};
+                        MorphFrame(view, mode, window, count, snapshot);
                         ReferenceMorphFrame(expected, size.width, size.height, step, mode, expectedWindow, count);
 
                         ASSERT_EQ(frame, expected);

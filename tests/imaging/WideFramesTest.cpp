@@ -110,7 +110,11 @@ TEST(WideFrames, DifferenceAndBinaryFollowThePreviousGreyOfEveryPixel)
 }
 
 const int kKernels[4][9] = {
-    {1, 1, 1, 1, 1, 1, 1, 1, 1}, {0, -1, 0, -1, 4, -1, 0, -1, 0}, {-1, 0, 1, -2, 0, 2, -1, 0, 1}, {-1, -1, -1, 0, 0, 0, 1, 1, 1}};
+    {1, 1, 1, 1, 1, 1, 1, 1, 1},
+    {0, -1, 0, -1, 4, -1, 0, -1, 0},
+    {-1, 0, 1, -2, 0, 2, -1, 0, 1},
+    {-1, -1, -1, 0, 0, 0, 1, 1, 1},
+};
 
 // The filter rule on byte 0 of a copy: interior pixels get |sum| modulo 256, the rest black.
 std::vector<uint8_t> ExpectedFilter(Frame frame, int kernel)
@@ -154,13 +158,12 @@ TEST(WideFrames, MirrorReversesEveryRow)
     for (int width = 1; width <= 70; ++width)
         for (int step : {3, 4}) {
             Frame frame(width, 2, step, unsigned(width));
-            const Frame before = frame;
+            Frame before = frame;
             MirrorFrame(frame.view());
             for (int y = 0; y < 2; ++y)
                 for (int x = 0; x < width; ++x)
                     for (int c = 0; c < step; ++c)
-                        ASSERT_EQ(frame.pixel(y, x)[c],
-                                  before.bytes[(std::size_t(y) * std::size_t(width) + std::size_t(width - 1 - x)) * std::size_t(step) + std::size_t(c)])
+                        ASSERT_EQ(frame.pixel(y, x)[c], before.pixel(y, width - 1 - x)[c])
                             << "width " << width << " step " << step << " at " << y << "," << x;
         }
 }
@@ -203,7 +206,8 @@ TEST_F(WideMask, MorphologyMaskEqualsTheRuleStepByStep)
         Frame expected = target;
         std::vector<uint8_t> mask(source.pixels());
         for (std::size_t i = 0; i < mask.size(); ++i)
-            mask[i] = static_cast<uint8_t>(InHsvRange(source.pixel(i)[0], source.pixel(i)[1], source.pixel(i)[2], kWideRange));
+            mask[i] = static_cast<uint8_t>(
+                InHsvRange(source.pixel(i)[0], source.pixel(i)[1], source.pixel(i)[2], kWideRange));
         WorkWindow expectedWindow{0, 0, s.width, s.height};
         std::vector<uint8_t> readCopy = mask;
         MorphMask(readCopy.data(), mask.data(), s.width, s.height, kGrowMask, expectedWindow, 2);
