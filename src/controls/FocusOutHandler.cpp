@@ -1,0 +1,31 @@
+#include "FocusOutHandler.h"
+
+#include <QEvent>
+#include <QWidget>
+
+namespace {
+class FocusOutFilter : public QObject {
+public:
+    FocusOutFilter(std::function<void()> handler, QObject* owner)
+        : QObject(owner)
+        , m_Handler(std::move(handler))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut)
+            m_Handler();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_Handler;
+};
+}  // namespace
+
+void OnFocusOut(QWidget* widget, QObject* owner, std::function<void()> handler)
+{
+    widget->installEventFilter(new FocusOutFilter(std::move(handler), owner));
+}
