@@ -1,0 +1,12 @@
+#pragma once
+
+#include "ColourSettings.h"
+
+#include <QString>
+
+// One preset: a named colour range in its stored form.
+struct PresetEntry {
+    QString name;
+    StoredColourRange range;
+    bool operator==(const PresetEntry&) const = default;
+};
