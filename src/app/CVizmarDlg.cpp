@@ -2,8 +2,12 @@
 
 #include "CAboutDlg.h"
 #include "CameraView.h"
+#include "ColourValueControls.h"
 #include "ControlFactory.h"
+#include "HsvPanel.h"
 #include "ModalRunner.h"
+#include "OptionControls.h"
+#include "PresetControls.h"
 #include "ProgramClock.h"
 #include "ProgramFolder.h"
 #include "ProgramResources.h"
@@ -58,10 +62,17 @@ void CVizmarDlg::OnInitDialog()
     m_rcCam = control(IDC_CAM_GROUP)->geometry();
     m_rcOldMask = control(IDC_OLD_MASK)->geometry();
     m_rcNewMask = control(IDC_NEW_MASK)->geometry();
+    CreateColourControls();
+    CreateOptionControls();
+    CreatePresetControls();
     FillComboBoxes();
+    m_pHsvPanel->InitHsvPanel(control(IDC_HSV_GROUP)->geometry());
     PlaceCameraView();
+    InitColourControls();
     m_Options.mask = false;
     m_Options.morphology = false;
+    m_pColourControls->SetSpinRanges();
+    m_pColourControls->SyncSpins();
     controlAs<QLineEdit>(IDC_FPS)->setText(QStringLiteral("N/A"));
     controlAs<QAbstractButton>(IDC_WEB_CAMERA)->setChecked(true);
     CreateSourceControl();
@@ -69,6 +80,7 @@ void CVizmarDlg::OnInitDialog()
     m_Options.inputMode = controlAs<QComboBox>(IDC_INPUT)->currentIndex();
     UpdateErosionEnabled();
     ResetInputState();
+    m_pColourControls->UpdateColour();
     BuildHsvTable();
     m_State.binary.Set(20);
 }
@@ -77,10 +89,13 @@ void CVizmarDlg::FillComboBoxes()
 {
     auto* presets = controlAs<QComboBox>(IDC_PRESET);
     presets->addItem(kIdsCustomPreset);
+    AddBuiltInPresets();
     presets->setCurrentIndex(-1);
     auto* effects = controlAs<QComboBox>(IDC_EFFECT);
     for (const QString& effect : kIdsEffects)
         effects->addItem(effect);
+    effects->setCurrentIndex(0);
+    m_pPresets->LoadPresets();
     effects->setCurrentIndex(0);
     auto* inputs = controlAs<QComboBox>(IDC_INPUT);
     inputs->addItems(kInputModes);
@@ -198,6 +213,7 @@ void CVizmarDlg::done(int result)
 void CVizmarDlg::OnDestroy()
 {
     m_pSourceControl->OnDestroy();
+    m_pPresets->FreePresetList();
     ReleaseFrameBuffers(m_State);
     for (FrameRecord& buffer : m_State.bufferSet)
         buffer.release();

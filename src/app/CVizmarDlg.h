@@ -1,7 +1,9 @@
 #pragma once
 
 #include "CGlobal.h"
+#include "CurrentColour.h"
 #include "DialogUnits.h"
+#include "GlobalColourSettings.h"
 #include "MainDialogTemplate.h"
 #include "Pipeline.h"
 #include "SourceHost.h"
@@ -13,6 +15,10 @@
 #include <memory>
 
 class CameraView;
+class ColourValueControls;
+class HsvPanel;
+class OptionControls;
+class PresetControls;
 class QMenu;
 class SourceControl;
 class UpDownControl;
@@ -41,6 +47,10 @@ public:
     PipelineState& pipelineState() { return m_State; }
     PipelineOptions& pipelineOptions() { return m_Options; }
     CameraView& cameraView() { return *m_pCameraView; }
+    CurrentColour& currentColour() { return m_Colour; }
+    HsvPanel& hsvPanel() { return *m_pHsvPanel; }
+    ColourValueControls& colourControls() { return *m_pColourControls; }
+    PresetControls& presets() { return *m_pPresets; }
     SourceControl& sourceControl() { return *m_pSourceControl; }
     QMenu& windowMenu() { return *m_pWindowMenu; }
     const DialogBaseUnits& baseUnits() const { return m_Units; }
@@ -76,6 +86,11 @@ protected:
 private:
     void OnInitDialog();
     void FillComboBoxes();
+    void CreateColourControls();
+    void CreateOptionControls();
+    void CreatePresetControls();
+    void AddBuiltInPresets();
+    void InitColourControls();
     void PlaceCameraView();
     void CreateSourceControl();
     void ReadMorphologyCounts();
@@ -93,6 +108,12 @@ private:
     QRect m_rcCam;
     QRect m_rcOldMask;
     QRect m_rcNewMask;
+    CurrentColour m_Colour;
+    GlobalColourSettings m_ColourSettings{m_Global};
+    HsvPanel* m_pHsvPanel = nullptr;
+    std::unique_ptr<ColourValueControls> m_pColourControls;
+    std::unique_ptr<OptionControls> m_pOptionControls;
+    std::unique_ptr<PresetControls> m_pPresets;
     // Last, so that the sources stop before anything they feed goes away.
     std::unique_ptr<SourceControl> m_pSourceControl;
 };

@@ -116,7 +116,7 @@ TEST_F(VizmarDlgTest, DropDownListsHoldTheirItems)
     EXPECT_EQ(Items(effect), QStringList({"none", "Gaussian", "Laplacian", "Sobel", "Prewitt"}));
     EXPECT_EQ(effect->currentText(), QStringLiteral("none"));
     const auto* preset = m_pDialog->controlAs<QComboBox>(IDC_PRESET);
-    EXPECT_EQ(Items(preset), QStringList({"Custom"}));
+    EXPECT_EQ(Items(preset), QStringList({"Custom", "Red", "Green", "Blue"}));
     EXPECT_EQ(preset->currentIndex(), -1) << "no preset is selected";
 }
 

@@ -1,0 +1,81 @@
+// The main dialog's colour side: the HSV panel, the colour value controls with the mask
+// swatches, the option controls and the presets, created over the template's controls.
+#include "CVizmarDlg.h"
+
+#include "ColourSwatch.h"
+#include "ColourValueControls.h"
+#include "HsvPanel.h"
+#include "OptionControls.h"
+#include "PresetControls.h"
+#include "StringTable.h"
+#include "UpDownControl.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+
+void CVizmarDlg::CreateColourControls()
+{
+    m_pHsvPanel = new HsvPanel(m_Colour, this);
+    auto* oldMask = new ColourSwatch(QStringLiteral("Old Mask"), this);
+    oldMask->setGeometry(m_rcOldMask);
+    auto* newMask = new ColourSwatch(QStringLiteral("New Mask"), this);
+    newMask->setGeometry(m_rcNewMask);
+
+    ColourValueWidgets widgets;
+    widgets.rgbSpins = {upDown(IDC_RED_SPIN), upDown(IDC_GREEN_SPIN), upDown(IDC_BLUE_SPIN)};
+    widgets.hsvSpins = {upDown(IDC_HUE_SPIN), upDown(IDC_SATURATION_SPIN), upDown(IDC_VALUE_SPIN)};
+    widgets.widthEdits = {controlAs<QLineEdit>(IDC_HUE_WIDTH), controlAs<QLineEdit>(IDC_SATURATION_WIDTH),
+                          controlAs<QLineEdit>(IDC_VALUE_WIDTH)};
+    widgets.readouts = {controlAs<QLineEdit>(IDC_HUE_RANGE), controlAs<QLineEdit>(IDC_SATURATION_RANGE),
+                        controlAs<QLineEdit>(IDC_VALUE_RANGE)};
+    widgets.erosionSpin = upDown(IDC_EROSION_SPIN);
+    widgets.dilationSpin = upDown(IDC_DILATION_SPIN);
+    widgets.lensSpin = upDown(IDC_LENS_SPIN);
+    widgets.panel = m_pHsvPanel;
+    widgets.oldMask = oldMask;
+    widgets.newMask = newMask;
+    m_pColourControls = std::make_unique<ColourValueControls>(m_Colour, widgets, m_ColourSettings, m_State.hsvRange);
+}
+
+void CVizmarDlg::CreateOptionControls()
+{
+    OptionWidgets widgets;
+    widgets.input = controlAs<QComboBox>(IDC_INPUT);
+    widgets.effect = controlAs<QComboBox>(IDC_EFFECT);
+    widgets.mask = controlAs<QAbstractButton>(IDC_MASK);
+    widgets.erosion = controlAs<QAbstractButton>(IDC_EROSION);
+    widgets.lens = controlAs<QAbstractButton>(IDC_LENS);
+    widgets.lensSpin = upDown(IDC_LENS_SPIN);
+    OptionActions actions{[this] { UpdateErosionEnabled(); }, [this] { ResetInputState(); }};
+    m_pOptionControls = std::make_unique<OptionControls>(m_Options, widgets, std::move(actions));
+}
+
+void CVizmarDlg::CreatePresetControls()
+{
+    PresetWidgets widgets;
+    widgets.box = controlAs<QComboBox>(IDC_PRESET);
+    widgets.save = controlAs<QAbstractButton>(IDC_SAVE);
+    widgets.saveAs = controlAs<QAbstractButton>(IDC_SAVE_AS);
+    widgets.del = controlAs<QAbstractButton>(IDC_DELETE_PRESET);
+    m_pPresets = std::make_unique<PresetControls>(*this, widgets, m_Colour, *m_pColourControls, m_ColourSettings);
+}
+
+void CVizmarDlg::AddBuiltInPresets()
+{
+    m_pPresets->AddPreset(kIdsRedPreset, {333, 60, 127, 0, 104, 0});
+    m_pPresets->AddPreset(kIdsGreenPreset, {105, 76, 40, 0, 54, 0});
+    m_pPresets->AddPreset(kIdsBluePreset, {218, 60, 104, 0, 54, 0});
+}
+
+// The starting colour and widths come from the settings; the Old Mask starts as the current
+// colour.
+void CVizmarDlg::InitColourControls()
+{
+    m_Colour.m_hsv = {m_Global.HsvH0, m_Global.HsvS0, m_Global.HsvV0};
+    m_pColourControls->MarkGeometryReady();
+    m_Colour.m_rgb = HsvToRgb(m_Colour.m_hsv);
+    m_Colour.m_rgbOld = m_Colour.m_rgb;
+    m_pColourControls->PaintOldMask();
+    m_pColourControls->SetWidthTexts(m_Global.HsvH1, m_Global.HsvS1, m_Global.HsvV1);
+}
