@@ -1,0 +1,59 @@
+#pragma once
+
+#include "CVizmarDlg.h"
+#include "ProgramFolder.h"
+#include "TempFolder.h"
+#include "UpDownControl.h"
+
+#include <QLineEdit>
+#include <QSettings>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// The real main dialog, shown and active, with its settings and program folder in folders
+// of the test case's own.
+class MainDialogFixture : public ::testing::Test {
+protected:
+    MainDialogFixture()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Settings.path());
+        SetProgramFolderForTesting(m_Program.path());
+    }
+
+    ~MainDialogFixture() override
+    {
+        m_pDialog.reset();
+        SetProgramFolderForTesting(QString());
+    }
+
+    void OpenDialog()
+    {
+        m_pDialog = std::make_unique<CVizmarDlg>();
+        m_pDialog->show();
+        m_pDialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDialog.get()));
+    }
+
+    CVizmarDlg& Dialog() { return *m_pDialog; }
+    QLineEdit* Edit(int id) { return m_pDialog->controlAs<QLineEdit>(id); }
+    QString Text(int id) { return Edit(id)->text(); }
+
+    // Types into an edit as the user does, then moves the focus on so that the edit's
+    // focus-out handling runs.
+    void TypeAndLeave(int id, const QString& text)
+    {
+        QLineEdit* edit = Edit(id);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        m_pDialog->control(IDC_SAVE)->setFocus();
+        ASSERT_FALSE(edit->hasFocus());
+    }
+
+    TempFolder m_Settings;
+    TempFolder m_Program;
+    std::unique_ptr<CVizmarDlg> m_pDialog;
+};
