@@ -116,6 +116,7 @@ QString AviFileSource::AskForSourceFile()
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(kFileFilters);
     dialog.setDefaultSuffix(QStringLiteral("avi"));
+    dialog.selectFile(QStringLiteral("*.avi"));
     if (RunModal(dialog) != QDialog::Accepted)
         return {};
     const QStringList chosen = dialog.selectedFiles();

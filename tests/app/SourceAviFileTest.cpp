@@ -95,6 +95,8 @@ TEST_F(AviFileDialogTest, TheOpenDialogOffersAviBmpAndAllFiles)
         EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
+        const auto* fileName = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        EXPECT_TRUE(fileName != nullptr && fileName->text() == QStringLiteral("*.avi"));
         return int(QDialog::Rejected);
     };
     Click(IDC_ADD_CAM);

@@ -12,10 +12,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QRegularExpression>
 
 #include <cstdlib>
@@ -278,21 +276,6 @@ TEST_F(FakeDeviceDialogTest, WithoutAnyDeviceAddCamTellsTheUserOnce)
     Click(IDC_DELETE_CAM);
     EXPECT_TRUE(Enabled(IDC_WEB_CAMERA));
     EXPECT_TRUE(Enabled(IDC_AVI_FILE));
-}
-
-TEST_F(FakeDeviceDialogTest, TheFailureMessageIsAPlainOkBox)
-{
-    QMessageBox::StandardButtons buttons;
-    QMessageBox::Icon icon = QMessageBox::Critical;
-    ScopedModalHook inspect([&](QDialog& dialog) {
-        auto& box = static_cast<QMessageBox&>(dialog);
-        buttons = box.standardButtons();
-        icon = box.icon();
-        return int(QMessageBox::Ok);
-    });
-    Click(IDC_ADD_CAM);
-    EXPECT_EQ(buttons, QMessageBox::Ok);
-    EXPECT_EQ(icon, QMessageBox::NoIcon);
 }
 
 TEST_F(FakeDeviceDialogTest, TheRateChosenInCamSetupReachesTheDevice)
