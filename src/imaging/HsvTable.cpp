@@ -47,7 +47,7 @@ const std::array<double, kLevels> kShares = Shares();
 // colours. Written without branches so that a row of blues is computed in vector lanes.
 // A channel's ratio (max − x) / d is exactly 0 for the largest channel and exactly 1 for the
 // smallest, so only the middle channel needs a division; the results equal the rule's.
-VIZMAR_WIDE_VECTOR_CLONES
+VIZMAR_VECTOR_CLONES
 void FillRow(uint32_t* row, double r, double g)
 {
     for (int blue = 0; blue < kLevels; ++blue) {

@@ -1,15 +1,12 @@
 #pragma once
 
-// The pixel loops that set the frame rate are compiled twice, for every x86-64 processor and
-// for those with AVX2, and the loader picks the version the processor can run. The table's
-// double-precision rule also gets an AVX-512 version, which halves its start-up time. Other
-// compilers and processors get the one plain version of the same loop.
+// The pixel loops that set the frame rate, and the table's rule, are compiled for every x86-64
+// processor and again for those with AVX2 and with AVX-512; the loader picks the version the
+// processor can run. Other compilers and processors get the one plain version of the loop.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
 #define VIZMAR_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
-#define VIZMAR_WIDE_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #else
 #define VIZMAR_VECTOR_CLONES
-#define VIZMAR_WIDE_VECTOR_CLONES
 #endif
 
 // A helper of a cloned loop is inlined into each clone, and so compiled for that clone's
