@@ -1,5 +1,4 @@
 #include "ColourSwatch.h"
-#include "ColourValueControls.h"
 #include "HsvPanel.h"
 #include "MainDialogFixture.h"
 
@@ -231,31 +230,5 @@ TEST_F(ColourValueControlsTest, AFullRepaintKeepsBothSwatches)
     EXPECT_EQ(Colour().m_rgbOld, now);
     EXPECT_EQ(SwatchOnScreen(Dialog().oldMaskRect()), qRgb(now.r, now.g, now.b));
     EXPECT_EQ(SwatchOnScreen(Dialog().newMaskRect()), qRgb(now.r, now.g, now.b));
-}
-
-TEST_F(ColourValueControlsTest, ColourEditsDoNothingBeforeTheLayoutExists)
-{
-    // The dialog's own controls are past that point; fresh ones over the same widgets are
-    // not until told.
-    ColourValueWidgets widgets;
-    widgets.rgbSpins = {Dialog().upDown(IDC_RED_SPIN), Dialog().upDown(IDC_GREEN_SPIN), Dialog().upDown(IDC_BLUE_SPIN)};
-    widgets.hsvSpins = {Dialog().upDown(IDC_HUE_SPIN), Dialog().upDown(IDC_SATURATION_SPIN),
-                        Dialog().upDown(IDC_VALUE_SPIN)};
-    widgets.panel = &Dialog().hsvPanel();
-    struct UntouchedSettings : ColourSettings {
-        StoredColourRange StoredRange() const override { return {}; }
-        void SetStoredRange(const StoredColourRange&) override { ADD_FAILURE() << "settings written"; }
-        int WriteRegistry() override { return 0; }
-    } settings;
-    CurrentColour colour;
-    HsvRange range{1, 2, 3, 4, 5, 6};
-    ColourValueControls controls(colour, widgets, settings, range);
-
-    Edit(IDC_RED)->setText(QStringLiteral("77"));
-    controls.OnKillFocusColourEdit(ColourComponent::Red);
-    controls.UpdateColour();
-    EXPECT_EQ(colour.m_rgb, (RgbTriple{128, 128, 128}));
-    EXPECT_EQ(Text(IDC_RED), QStringLiteral("77")) << "no spin moved";
-    EXPECT_EQ(range, (HsvRange{1, 2, 3, 4, 5, 6}));
 }
 }  // namespace

@@ -164,17 +164,6 @@ TEST_F(HsvPanelTest, MarkersAreXorOutlinesAroundTheCurrentColour)
     EXPECT_EQ(Panel().Picture(), before);
 }
 
-TEST_F(HsvPanelTest, TheValueMarkerFollowsTheValue)
-{
-    const QRect bar = Panel().ValueBarRect();
-    for (const int value : {0, 128, 255}) {
-        Dialog().currentColour().m_hsv.v = value;
-        Panel().PlaceMarkers();
-        const int y = bar.top() + bar.height() - static_cast<int>(201 * value / 255.0);
-        EXPECT_EQ(Panel().ValueMarkerRect(), QRect(bar.left() - 2, y - 4, 24, 8)) << value;
-    }
-}
-
 TEST_F(HsvPanelTest, TheWheelBackgroundTakesTheButtonFaceAlsoAfterAPaletteChange)
 {
     const QPoint corner = Panel().PanelRect().topLeft() + QPoint(201, 0);
