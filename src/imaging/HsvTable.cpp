@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <system_error>
@@ -74,30 +75,31 @@ void FillRow(uint32_t* row, double r, double g)
     }
 }
 
-void FillReds(uint32_t* table, int firstRed, int endRed)
+void FillRed(uint32_t* table, int red)
 {
-    for (int r = firstRed; r < endRed; ++r)
-        for (int g = 0; g < kLevels; ++g)
-            FillRow(table + ColourIndex(r, g, 0), kShares[r], kShares[g]);
+    for (int g = 0; g < kLevels; ++g)
+        FillRow(table + ColourIndex(red, g, 0), kShares[red], kShares[g]);
 }
 
-// Splits the reds among the cores; the calling thread takes the first share, and a share
-// whose thread cannot be started is done here too.
+// Runs work(red) for every red on every core. The cores take the reds one after another, so
+// that a core slowed by other programs takes fewer; the calling thread works too, and also
+// alone when no thread can be started.
 template <typename Work>
-void ForEachRedShare(Work work)
+void ForEachRed(Work work)
 {
-    const int workers = int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(kLevels)));
+    std::atomic<int> nextRed{0};
+    const auto takeReds = [&] {
+        for (int red = nextRed++; red < kLevels; red = nextRed++)
+            work(red);
+    };
+    const unsigned helpers = std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(kLevels)) - 1;
     std::vector<std::jthread> threads;
-    for (int k = 1; k < workers; ++k) {
-        const int first = kLevels * k / workers;
-        const int end = kLevels * (k + 1) / workers;
-        try {
-            threads.emplace_back(work, first, end);
-        } catch (const std::system_error&) {
-            work(first, end);
-        }
+    try {
+        for (unsigned k = 0; k < helpers; ++k)
+            threads.emplace_back(takeReds);
+    } catch (const std::system_error&) {
     }
-    work(0, kLevels / workers);
+    takeReds();
 }
 
 HsvTableStorage AllocateWithoutThrowing(std::size_t entryCount)
@@ -132,10 +134,10 @@ uint64_t PackEightFlags(const uint8_t* flags)
     return (eight * 0x0102040810204080ull) >> 56;
 }
 
-void FillPassBits(const uint32_t* table, const HsvRange& range, uint64_t* bits, int firstRed, int endRed)
+void FillPassBits(const uint32_t* table, const HsvRange& range, uint64_t* bits, int red)
 {
     std::array<uint8_t, kLevels> passes;
-    for (std::size_t row = ColourIndex(firstRed, 0, 0); row < ColourIndex(endRed, 0, 0); row += kLevels) {
+    for (std::size_t row = ColourIndex(red, 0, 0); row < ColourIndex(red + 1, 0, 0); row += kLevels) {
         TestRow(table + row, range, passes.data());
         for (int word = 0; word < kLevels / 64; ++word) {
             uint64_t packed = 0;
@@ -159,7 +161,7 @@ bool BuildHsvTableWith(HsvTableAllocation allocate)
     HsvTableStorage table = allocate(kColourCount);
     if (!table)
         return false;
-    ForEachRedShare([entries = table.get()](int first, int end) { FillReds(entries, first, end); });
+    ForEachRed([entries = table.get()](int red) { FillRed(entries, red); });
     g_table = std::move(table);
     return true;
 }
@@ -203,8 +205,8 @@ const uint64_t* HsvPassBits(const HsvRange& range)
         return g_passBits.bits.get();
     if (!g_passBits.bits)
         g_passBits.bits = std::make_unique<uint64_t[]>(kPassWordCount);
-    ForEachRedShare([table = g_table.get(), bits = g_passBits.bits.get(), &range](int first, int end) {
-        FillPassBits(table, range, bits, first, end);
+    ForEachRed([table = g_table.get(), bits = g_passBits.bits.get(), &range](int red) {
+        FillPassBits(table, range, bits, red);
     });
     g_passBits.range = range;
     g_passBits.valid = true;
