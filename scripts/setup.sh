@@ -10,7 +10,7 @@ packages=(
   linux-libc-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev libopencv-dev
-  fonts-dejavu-core xdg-utils
+  fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 xdg-utils
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "DialogUnits.h"
 
 #include <QFontMetrics>
+#include <QStringList>
 
 namespace {
 const QString kAlphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
@@ -28,6 +29,9 @@ int VerticalPixels(int units, const DialogBaseUnits& base)
 QFont DialogFont(const QString& family, int pointSize)
 {
     QFont font(family, pointSize);
+    // DejaVu Sans Condensed has Tahoma's base units (6 × 13 at 8 points), so the templates
+    // keep their proportions: a picture scaled to the display area's width still fits it.
+    font.setFamilies(QStringList{family, QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans")});
     font.setStyleHint(QFont::SansSerif);
     return font;
 }

@@ -13,7 +13,7 @@ struct DialogBaseUnits {
 };
 
 // The font a dialog template names. Where the family is not installed (Tahoma on Linux),
-// a sans-serif font of the same point size stands in.
+// a narrow sans-serif font of the same point size and proportions stands in.
 QFont DialogFont(const QString& family, int pointSize);
 
 // Base units as Windows derives them: the average width of the 52 letters of the alphabet,
