@@ -161,30 +161,29 @@ void FilterInto(const ImageView& frame, int kernel, Planes planes)
     std::fill_n(frame.row(frame.height - 1), frame.rowBytes(), 0);
 }
 
+// Loads one level per pixel into the plane, then filters it into the frame.
+void FilterFrame(const ImageView& frame, int kernel, std::vector<uint8_t>& temp,
+                 void (*loadLevels)(const ImageView&, uint8_t*))
+{
+    if (!CanFilter(frame, kernel))
+        return;
+    if (!HasInterior(frame)) {
+        std::fill_n(frame.pixels, frame.byteCount(), 0);
+        return;
+    }
+    const Planes planes = PreparePlanes(frame, temp);
+    loadLevels(frame, planes.levels);
+    FilterInto(frame, kernel, planes);
+}
+
 }  // namespace
 
 void Convolve(const ImageView& frame, int kernel, std::vector<uint8_t>& temp)
 {
-    if (!CanFilter(frame, kernel))
-        return;
-    if (!HasInterior(frame)) {
-        std::fill_n(frame.pixels, frame.byteCount(), 0);
-        return;
-    }
-    const Planes planes = PreparePlanes(frame, temp);
-    CopyLevels(frame, planes.levels);
-    FilterInto(frame, kernel, planes);
+    FilterFrame(frame, kernel, temp, CopyLevels);
 }
 
 void GrayConvolve(const ImageView& frame, int kernel, std::vector<uint8_t>& temp)
 {
-    if (!CanFilter(frame, kernel))
-        return;
-    if (!HasInterior(frame)) {
-        std::fill_n(frame.pixels, frame.byteCount(), 0);
-        return;
-    }
-    const Planes planes = PreparePlanes(frame, temp);
-    CopyGreys(frame, planes.levels);
-    FilterInto(frame, kernel, planes);
+    FilterFrame(frame, kernel, temp, CopyGreys);
 }

@@ -1,14 +1,13 @@
 #include "CaptureDisplayDialog.h"
 
+#include "FormDialogLayout.h"
+
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QSlider>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -27,14 +26,7 @@ CaptureDisplayDialog::CaptureDisplayDialog(QWidget* parent, std::vector<CaptureC
     if (controls_.empty())
         form->addRow(new QLabel(QStringLiteral("This device has no adjustable controls."), this));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setAccessibleName(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(QStringLiteral("Cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
+    LayOutFormWithOkCancel(*this, form);
 }
 
 void CaptureDisplayDialog::reject()

@@ -1,11 +1,9 @@
 #include "CaptureFormatDialog.h"
 
+#include "FormDialogLayout.h"
+
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -41,14 +39,7 @@ CaptureFormatDialog::CaptureFormatDialog(QWidget* parent, std::vector<CaptureFor
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Pixel format:"), formatBox_);
     form->addRow(QStringLiteral("Frame size:"), sizeBox_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setAccessibleName(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(QStringLiteral("Cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
+    LayOutFormWithOkCancel(*this, form);
 }
 
 uint32_t CaptureFormatDialog::selectedFormat() const
