@@ -337,14 +337,7 @@ TEST_F(AviFileDialogTest, AFrameThatCannotBeDecodedIsSkippedWhileTheCounterMoves
 {
     const TestVideo video = MakeBgr24Video(64, 48, 6);
     const QString path = Write(video, kMjpeg, "damaged-frame.avi");
-    QByteArray bytes = ReadFileBytes(path);
-    qsizetype chunk = bytes.indexOf("00dc", bytes.indexOf("movi"));
-    for (int frame = 0; frame < 2; ++frame)
-        chunk = bytes.indexOf("00dc", chunk + 4);
-    quint32 size = 0;
-    std::memcpy(&size, bytes.constData() + chunk + 4, 4);
-    bytes.replace(chunk + 8, qsizetype(size), QByteArray(qsizetype(size), '\0'));
-    WriteFileBytes(path, bytes);
+    BlankVideoChunk(path, 2);
 
     Open(path);
     ASSERT_TRUE(Source().HasFile());

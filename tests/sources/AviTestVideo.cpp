@@ -6,6 +6,7 @@
 #include <QProcess>
 
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -135,6 +136,18 @@ void WriteFileBytes(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
+}
+
+void BlankVideoChunk(const QString& path, int frame)
+{
+    QByteArray bytes = ReadFileBytes(path);
+    qsizetype chunk = bytes.indexOf("00dc", bytes.indexOf("movi"));
+    for (int skipped = 0; skipped < frame; ++skipped)
+        chunk = bytes.indexOf("00dc", chunk + 4);
+    quint32 size = 0;
+    std::memcpy(&size, bytes.constData() + chunk + 4, 4);
+    bytes.replace(chunk + 8, qsizetype(size), QByteArray(qsizetype(size), '\0'));
+    WriteFileBytes(path, bytes);
 }
 
 std::vector<uint8_t> PixelsOf(const FrameRecord& record)

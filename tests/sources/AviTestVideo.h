@@ -41,6 +41,9 @@ QString WriteAviThroughPipe(const TestVideo& video, const QStringList& outputArg
 QByteArray ReadFileBytes(const QString& path);
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
 
+// Zeroes the data of the video chunk of the given frame ("00dc"), so that it cannot be decoded.
+void BlankVideoChunk(const QString& path, int frame);
+
 // The pixel bytes of a record, as a vector for comparisons.
 std::vector<uint8_t> PixelsOf(const FrameRecord& record);
 
