@@ -2,7 +2,7 @@
 // frame after the one before, which decodes on without seeking) against jumping to random
 // positions (a seek to the key frame before, then decoding forward), per codec.
 
-#include "AVIFileObj.h"
+#include "sources/avi/AVIFileObj.h"
 
 #include <QProcess>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FrameRecord.h"
-#include "HsvTable.h"
+#include "imaging/FrameRecord.h"
+#include "imaging/HsvTable.h"
 
 #include <array>
 #include <cstdint>

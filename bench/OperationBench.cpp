@@ -4,13 +4,13 @@
 // first call before the timing, as in the pipeline, where every frame reuses it.
 
 #include "BenchFrames.h"
-#include "EffectFilters.h"
-#include "FormatConversion.h"
-#include "HsvMask.h"
-#include "InputModes.h"
-#include "LensCorrection.h"
-#include "Mirror.h"
-#include "Morphology.h"
+#include "imaging/EffectFilters.h"
+#include "imaging/FormatConversion.h"
+#include "imaging/HsvMask.h"
+#include "imaging/InputModes.h"
+#include "imaging/LensCorrection.h"
+#include "imaging/Mirror.h"
+#include "imaging/Morphology.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // binary images and the morphology see motion.
 
 #include "BenchFrames.h"
-#include "Pipeline.h"
+#include "imaging/Pipeline.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
-#include "CAboutDlg.h"
+#include "about/CAboutDlg.h"
 
-#include "CHyperLink.h"
-#include "DialogUnits.h"
-#include "ProgramResources.h"
+#include "about/CHyperLink.h"
+#include "platform/DialogUnits.h"
+#include "platform/ProgramResources.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,6 +1,6 @@
-#include "CHyperLink.h"
+#include "about/CHyperLink.h"
 
-#include "MessageBox.h"
+#include "platform/MessageBox.h"
 
 #include <QApplication>
 #include <QFontMetrics>

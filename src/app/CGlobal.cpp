@@ -1,4 +1,4 @@
-#include "CGlobal.h"
+#include "app/CGlobal.h"
 
 #include <QFile>
 #include <QFileInfo>

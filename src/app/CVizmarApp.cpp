@@ -1,8 +1,8 @@
-#include "CVizmarApp.h"
+#include "app/CVizmarApp.h"
 
-#include "CVizmarDlg.h"
-#include "ModalRunner.h"
-#include "ProgramResources.h"
+#include "app/CVizmarDlg.h"
+#include "platform/ModalRunner.h"
+#include "platform/ProgramResources.h"
 
 CVizmarApp::CVizmarApp(int& argc, char** argv)
     : QApplication(argc, argv)

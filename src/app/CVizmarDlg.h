@@ -1,12 +1,12 @@
 #pragma once
 
-#include "CGlobal.h"
-#include "CurrentColour.h"
-#include "DialogUnits.h"
-#include "GlobalColourSettings.h"
-#include "MainDialogTemplate.h"
-#include "Pipeline.h"
-#include "SourceHost.h"
+#include "app/CGlobal.h"
+#include "app/GlobalColourSettings.h"
+#include "app/MainDialogTemplate.h"
+#include "controls/CurrentColour.h"
+#include "imaging/Pipeline.h"
+#include "platform/DialogUnits.h"
+#include "sources/SourceHost.h"
 
 #include <QDialog>
 #include <QHash>

@@ -1,14 +1,14 @@
 // The main dialog's colour side: the HSV panel, the colour value controls with the mask
 // swatches, the option controls and the presets, created over the template's controls.
-#include "CVizmarDlg.h"
+#include "app/CVizmarDlg.h"
 
-#include "ColourSwatch.h"
-#include "ColourValueControls.h"
-#include "HsvPanel.h"
-#include "OptionControls.h"
-#include "PresetControls.h"
-#include "StringTable.h"
-#include "UpDownControl.h"
+#include "app/StringTable.h"
+#include "controls/ColourSwatch.h"
+#include "controls/ColourValueControls.h"
+#include "controls/HsvPanel.h"
+#include "controls/OptionControls.h"
+#include "controls/UpDownControl.h"
+#include "presets/PresetControls.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

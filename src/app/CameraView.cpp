@@ -1,4 +1,4 @@
-#include "CameraView.h"
+#include "app/CameraView.h"
 
 #include <QPainter>
 

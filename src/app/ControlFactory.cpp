@@ -1,7 +1,7 @@
-#include "ControlFactory.h"
+#include "app/ControlFactory.h"
 
-#include "GroupFrame.h"
-#include "UpDownControl.h"
+#include "app/GroupFrame.h"
+#include "controls/UpDownControl.h"
 
 #include <QCheckBox>
 #include <QComboBox>

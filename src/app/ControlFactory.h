@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DialogUnits.h"
-#include "MainDialogTemplate.h"
+#include "app/MainDialogTemplate.h"
+#include "platform/DialogUnits.h"
 
 #include <QHash>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "GlobalColourSettings.h"
+#include "app/GlobalColourSettings.h"
 
 GlobalColourSettings::GlobalColourSettings(CGlobal& global)
     : m_Global(global)

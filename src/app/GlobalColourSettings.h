@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CGlobal.h"
-#include "ColourSettings.h"
+#include "app/CGlobal.h"
+#include "controls/ColourSettings.h"
 
 // The settings object as the colour controls and presets see it: its six "HSV-" members and
 // its WriteRegistry.

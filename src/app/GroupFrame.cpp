@@ -1,4 +1,4 @@
-#include "GroupFrame.h"
+#include "app/GroupFrame.h"
 
 #include <QPainter>
 #include <QStyle>

@@ -1,4 +1,4 @@
-#include "MainDialogTemplate.h"
+#include "app/MainDialogTemplate.h"
 
 #include <array>
 

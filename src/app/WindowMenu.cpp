@@ -1,6 +1,6 @@
-#include "WindowMenu.h"
+#include "app/WindowMenu.h"
 
-#include "StringTable.h"
+#include "app/StringTable.h"
 
 #include <QMenu>
 #include <QShortcut>

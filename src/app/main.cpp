@@ -1,4 +1,4 @@
-#include "CVizmarApp.h"
+#include "app/CVizmarApp.h"
 
 int main(int argc, char** argv)
 {

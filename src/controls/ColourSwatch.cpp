@@ -1,4 +1,4 @@
-#include "ColourSwatch.h"
+#include "controls/ColourSwatch.h"
 
 #include <QPainter>
 

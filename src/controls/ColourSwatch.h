@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ColourConversion.h"
+#include "imaging/ColourConversion.h"
 
 #include <QImage>
 #include <QWidget>

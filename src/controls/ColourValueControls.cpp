@@ -1,10 +1,10 @@
-#include "ColourValueControls.h"
+#include "controls/ColourValueControls.h"
 
-#include "ColourSwatch.h"
-#include "FocusOutHandler.h"
-#include "HsvPanel.h"
-#include "LeadingInteger.h"
-#include "UpDownControl.h"
+#include "controls/ColourSwatch.h"
+#include "controls/FocusOutHandler.h"
+#include "controls/HsvPanel.h"
+#include "controls/LeadingInteger.h"
+#include "controls/UpDownControl.h"
 
 #include <QLineEdit>
 

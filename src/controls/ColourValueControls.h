@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ColourSettings.h"
-#include "CurrentColour.h"
-#include "HsvTable.h"
+#include "controls/ColourSettings.h"
+#include "controls/CurrentColour.h"
+#include "imaging/HsvTable.h"
 
 #include <QObject>
 

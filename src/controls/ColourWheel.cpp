@@ -1,6 +1,6 @@
-#include "ColourWheel.h"
+#include "controls/ColourWheel.h"
 
-#include "ColourConversion.h"
+#include "imaging/ColourConversion.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ColourConversion.h"
+#include "imaging/ColourConversion.h"
 
 // The current colour (the lower corner of the colour range) as hue, saturation and value
 // and as red, green and blue, kept equal through the converters, and the Old Mask colour:

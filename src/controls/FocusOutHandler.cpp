@@ -1,4 +1,4 @@
-#include "FocusOutHandler.h"
+#include "controls/FocusOutHandler.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "HsvPanel.h"
+#include "controls/HsvPanel.h"
 
-#include "ColourWheel.h"
+#include "controls/ColourWheel.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CurrentColour.h"
+#include "controls/CurrentColour.h"
 
 #include <QImage>
 #include <QWidget>

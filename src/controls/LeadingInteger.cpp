@@ -1,4 +1,4 @@
-#include "LeadingInteger.h"
+#include "controls/LeadingInteger.h"
 
 #include <algorithm>
 #include <limits>

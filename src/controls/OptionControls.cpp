@@ -1,8 +1,8 @@
-#include "OptionControls.h"
+#include "controls/OptionControls.h"
 
-#include "FocusOutHandler.h"
-#include "LeadingInteger.h"
-#include "UpDownControl.h"
+#include "controls/FocusOutHandler.h"
+#include "controls/LeadingInteger.h"
+#include "controls/UpDownControl.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

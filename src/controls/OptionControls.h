@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Pipeline.h"
+#include "imaging/Pipeline.h"
 
 #include <QObject>
 

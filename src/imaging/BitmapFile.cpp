@@ -1,6 +1,6 @@
-#include "BitmapFile.h"
+#include "imaging/BitmapFile.h"
 
-#include "FrameRecord.h"
+#include "imaging/FrameRecord.h"
 
 #include <array>
 #include <fstream>

@@ -1,8 +1,8 @@
-#include "EffectFilters.h"
+#include "imaging/EffectFilters.h"
 
-#include "InputModes.h"
-#include "PixelBlock.h"
-#include "VectorClones.h"
+#include "imaging/InputModes.h"
+#include "imaging/PixelBlock.h"
+#include "imaging/VectorClones.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "FormatConversion.h"
+#include "imaging/FormatConversion.h"
 
-#include "FrameRecord.h"
-#include "VectorClones.h"
+#include "imaging/FrameRecord.h"
+#include "imaging/VectorClones.h"
 
 #include <algorithm>
 #include <type_traits>

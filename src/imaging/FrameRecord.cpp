@@ -1,4 +1,4 @@
-#include "FrameRecord.h"
+#include "imaging/FrameRecord.h"
 
 #include <algorithm>
 #include <cstdlib>

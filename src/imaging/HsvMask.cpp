@@ -1,8 +1,8 @@
-#include "HsvMask.h"
+#include "imaging/HsvMask.h"
 
-#include "PixelBlock.h"
-#include "PixelStep.h"
-#include "VectorClones.h"
+#include "imaging/PixelBlock.h"
+#include "imaging/PixelStep.h"
+#include "imaging/VectorClones.h"
 
 #include <algorithm>
 #include <array>

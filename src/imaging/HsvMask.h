@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FrameRecord.h"
-#include "HsvTable.h"
-#include "Morphology.h"
+#include "imaging/FrameRecord.h"
+#include "imaging/HsvTable.h"
+#include "imaging/Morphology.h"
 
 #include <cstdint>
 #include <vector>

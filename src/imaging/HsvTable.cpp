@@ -1,6 +1,6 @@
-#include "HsvTable.h"
+#include "imaging/HsvTable.h"
 
-#include "VectorClones.h"
+#include "imaging/VectorClones.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "InputModes.h"
+#include "imaging/InputModes.h"
 
-#include "PixelBlock.h"
-#include "VectorClones.h"
+#include "imaging/PixelBlock.h"
+#include "imaging/VectorClones.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "LensCorrection.h"
+#include "imaging/LensCorrection.h"
 
 #include <algorithm>
 #include <cmath>

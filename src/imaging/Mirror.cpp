@@ -1,7 +1,7 @@
-#include "Mirror.h"
+#include "imaging/Mirror.h"
 
-#include "PixelBlock.h"
-#include "VectorClones.h"
+#include "imaging/PixelBlock.h"
+#include "imaging/VectorClones.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "Morphology.h"
+#include "imaging/Morphology.h"
 
-#include "PixelStep.h"
-#include "VectorClones.h"
+#include "imaging/PixelStep.h"
+#include "imaging/VectorClones.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FrameRecord.h"
+#include "imaging/FrameRecord.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,10 +1,10 @@
-#include "Pipeline.h"
+#include "imaging/Pipeline.h"
 
-#include "BitmapFile.h"
-#include "EffectFilters.h"
-#include "LensCorrection.h"
-#include "Mirror.h"
-#include "Morphology.h"
+#include "imaging/BitmapFile.h"
+#include "imaging/EffectFilters.h"
+#include "imaging/LensCorrection.h"
+#include "imaging/Mirror.h"
+#include "imaging/Morphology.h"
 
 #include <algorithm>
 #include <cstring>

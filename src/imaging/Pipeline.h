@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FrameRecord.h"
-#include "HsvMask.h"
-#include "HsvTable.h"
-#include "InputModes.h"
+#include "imaging/FrameRecord.h"
+#include "imaging/HsvMask.h"
+#include "imaging/HsvTable.h"
+#include "imaging/InputModes.h"
 
 #include <array>
 #include <optional>

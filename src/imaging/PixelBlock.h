@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VectorClones.h"
+#include "imaging/VectorClones.h"
 
 #include <cstddef>
 #include <cstdint>

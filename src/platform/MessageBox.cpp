@@ -1,6 +1,6 @@
-#include "MessageBox.h"
+#include "platform/MessageBox.h"
 
-#include "ModalRunner.h"
+#include "platform/ModalRunner.h"
 
 namespace {
 QMessageBox::Icon ToQtIcon(MessageIcon icon)

@@ -1,4 +1,4 @@
-#include "ProgramClock.h"
+#include "platform/ProgramClock.h"
 
 #include <chrono>
 

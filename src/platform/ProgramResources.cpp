@@ -1,4 +1,4 @@
-#include "ProgramResources.h"
+#include "platform/ProgramResources.h"
 
 #include <QDir>
 

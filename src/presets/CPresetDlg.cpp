@@ -1,6 +1,6 @@
-#include "CPresetDlg.h"
+#include "presets/CPresetDlg.h"
 
-#include "DialogUnits.h"
+#include "platform/DialogUnits.h"
 
 #include <QLabel>
 #include <QLineEdit>

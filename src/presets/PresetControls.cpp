@@ -1,11 +1,11 @@
-#include "PresetControls.h"
+#include "presets/PresetControls.h"
 
-#include "CPresetDlg.h"
-#include "ColourValueControls.h"
-#include "MessageBox.h"
-#include "ModalRunner.h"
-#include "PresetFile.h"
-#include "ProgramFolder.h"
+#include "controls/ColourValueControls.h"
+#include "platform/MessageBox.h"
+#include "platform/ModalRunner.h"
+#include "platform/ProgramFolder.h"
+#include "presets/CPresetDlg.h"
+#include "presets/PresetFile.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ColourSettings.h"
-#include "CurrentColour.h"
-#include "PresetEntry.h"
+#include "controls/ColourSettings.h"
+#include "controls/CurrentColour.h"
+#include "presets/PresetEntry.h"
 
 #include <QObject>
 

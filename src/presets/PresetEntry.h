@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ColourSettings.h"
+#include "controls/ColourSettings.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "PresetFile.h"
+#include "presets/PresetFile.h"
 
-#include "LeadingInteger.h"
+#include "controls/LeadingInteger.h"
 
 #include <QSaveFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PresetEntry.h"
+#include "presets/PresetEntry.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,14 +1,14 @@
-#include "AviFileSource.h"
+#include "sources/AviFileSource.h"
 
-#include "BitmapFile.h"
-#include "FormatConversion.h"
-#include "MessageBox.h"
-#include "ModalRunner.h"
-#include "Pipeline.h"
-#include "ProgramClock.h"
-#include "ProgramFolder.h"
-#include "SnapshotSound.h"
-#include "SourceHost.h"
+#include "imaging/BitmapFile.h"
+#include "imaging/FormatConversion.h"
+#include "imaging/Pipeline.h"
+#include "platform/MessageBox.h"
+#include "platform/ModalRunner.h"
+#include "platform/ProgramClock.h"
+#include "platform/ProgramFolder.h"
+#include "sources/SnapshotSound.h"
+#include "sources/SourceHost.h"
 
 #include <QAbstractButton>
 #include <QDir>

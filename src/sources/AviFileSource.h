@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AVIFileObj.h"
-#include "FrameRecord.h"
-#include "SourceWidgets.h"
+#include "imaging/FrameRecord.h"
+#include "sources/SourceWidgets.h"
+#include "sources/avi/AVIFileObj.h"
 
 #include <QString>
 #include <QTimer>

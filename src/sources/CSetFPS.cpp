@@ -1,6 +1,6 @@
-#include "CSetFPS.h"
+#include "sources/CSetFPS.h"
 
-#include "DialogUnits.h"
+#include "platform/DialogUnits.h"
 
 #include <QComboBox>
 #include <QLabel>

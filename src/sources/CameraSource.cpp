@@ -1,11 +1,12 @@
-#include "CameraSource.h"
+#include "sources/CameraSource.h"
 
-#include "CSetFPS.h"
-#include "MessageBox.h"
-#include "ModalRunner.h"
-#include "Pipeline.h"
-#include "SnapshotSound.h"
-#include "SourceHost.h"
+#include "imaging/Pipeline.h"
+#include "platform/MessageBox.h"
+#include "platform/ModalRunner.h"
+#include "sources/CSetFPS.h"
+#include "sources/CaptureDriverFactory.h"
+#include "sources/SnapshotSound.h"
+#include "sources/SourceHost.h"
 
 #include <QAbstractButton>
 
@@ -69,7 +70,7 @@ void CameraSource::DeleteAll()
 
 void CameraSource::ConnectCamera(int showDialogs, uint32_t microSecPerFrame)
 {
-    auto camera = std::make_unique<CCamObj>(&m_Host, m_Widgets.owner);
+    auto camera = std::make_unique<CCamObj>(&m_Host, m_Widgets.owner, CreateCaptureDriver());
     if (camera->Connect(showDialogs, microSecPerFrame) == 1) {
         m_CamList.push_back(std::move(camera));
         return;

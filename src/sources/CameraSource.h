@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CamObj.h"
-#include "SourceWidgets.h"
+#include "sources/SourceWidgets.h"
+#include "sources/camera/CamObj.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "CaptureDriverFactory.h"
+#include "sources/CaptureDriverFactory.h"
 
-#include "SystemV4l2Io.h"
-#include "V4l2CaptureDriver.h"
-#include "VirtualCaptureDriver.h"
+#include "sources/v4l2/SystemV4l2Io.h"
+#include "sources/v4l2/V4l2CaptureDriver.h"
+#include "sources/virtual/VirtualCaptureDriver.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CaptureDriver.h"
+#include "sources/camera/CaptureDriver.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "SnapshotSound.h"
+#include "sources/SnapshotSound.h"
 
-#include "ProgramResources.h"
+#include "platform/ProgramResources.h"
 
 #include <QAudioDevice>
 #include <QMediaDevices>

@@ -1,7 +1,7 @@
-#include "SourceControl.h"
+#include "sources/SourceControl.h"
 
-#include "Pipeline.h"
-#include "SourceHost.h"
+#include "imaging/Pipeline.h"
+#include "sources/SourceHost.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AviFileSource.h"
-#include "CameraSource.h"
-#include "SnapshotSound.h"
-#include "SourceWidgets.h"
+#include "sources/AviFileSource.h"
+#include "sources/CameraSource.h"
+#include "sources/SnapshotSound.h"
+#include "sources/SourceWidgets.h"
 
 #include <QObject>
 

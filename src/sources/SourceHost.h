@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CameraFrameSink.h"
+#include "sources/camera/CameraFrameSink.h"
 
 class FrameRecord;
 

@@ -1,4 +1,4 @@
-#include "SourceWidgets.h"
+#include "sources/SourceWidgets.h"
 
 #include <QAbstractButton>
 

@@ -1,7 +1,7 @@
-#include "CAboutDlg.h"
+#include "about/CAboutDlg.h"
 
-#include "CHyperLink.h"
-#include "DialogUnits.h"
+#include "about/CHyperLink.h"
+#include "platform/DialogUnits.h"
 
 #include <QAccessible>
 #include <QLabel>

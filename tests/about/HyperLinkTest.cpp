@@ -1,7 +1,7 @@
-#include "CHyperLink.h"
+#include "about/CHyperLink.h"
 
-#include "MessageBox.h"
-#include "ModalRunner.h"
+#include "platform/MessageBox.h"
+#include "platform/ModalRunner.h"
 
 #include <QMessageBox>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "LinkOpener.h"
+#include "about/LinkOpener.h"
 
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <QFile>
 

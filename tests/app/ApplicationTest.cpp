@@ -1,8 +1,8 @@
-#include "CVizmarApp.h"
+#include "app/CVizmarApp.h"
 
-#include "CVizmarDlg.h"
-#include "ModalRunner.h"
-#include "TempFolder.h"
+#include "app/CVizmarDlg.h"
+#include "platform/ModalRunner.h"
+#include "support/TempFolder.h"
 
 #include <QSettings>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "CGlobal.h"
+#include "app/CGlobal.h"
 
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <QDir>
 #include <QFile>

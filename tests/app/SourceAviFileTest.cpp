@@ -1,6 +1,6 @@
-#include "AviTestVideo.h"
-#include "SourceControl.h"
-#include "SourceDialogFixture.h"
+#include "app/SourceDialogFixture.h"
+#include "sources/SourceControl.h"
+#include "sources/avi/AviTestVideo.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -1,14 +1,15 @@
-#include "AviTestVideo.h"
-#include "CSetFPS.h"
-#include "CamObj.h"
-#include "CamSlot.h"
-#include "CaptureDisplayDialog.h"
-#include "FakeV4l2.h"
-#include "FormatConversion.h"
-#include "SourceControl.h"
-#include "SourceDialogFixture.h"
-#include "V4l2CaptureDriver.h"
-#include "VirtualScene.h"
+#include "app/SourceDialogFixture.h"
+#include "imaging/FormatConversion.h"
+#include "sources/CSetFPS.h"
+#include "sources/CaptureDriverFactory.h"
+#include "sources/SourceControl.h"
+#include "sources/avi/AviTestVideo.h"
+#include "sources/camera/CamObj.h"
+#include "sources/camera/CamSlot.h"
+#include "sources/camera/CaptureDisplayDialog.h"
+#include "sources/v4l2/FakeV4l2.h"
+#include "sources/v4l2/V4l2CaptureDriver.h"
+#include "sources/virtual/VirtualScene.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -188,7 +189,7 @@ TEST_F(VirtualCameraDialogTest, ASeventhCameraCannotConnect)
     RecordingSink elsewhere;
     std::vector<std::unique_ptr<CCamObj>> others;
     for (int i = 0; i < kCamSlotCount; ++i)
-        others.push_back(std::make_unique<CCamObj>(&elsewhere, nullptr));
+        others.push_back(std::make_unique<CCamObj>(&elsewhere, nullptr, CreateCaptureDriver()));
 
     Click(IDC_ADD_CAM);
     EXPECT_EQ(m_Messages, QStringList{kConnectFailure});

@@ -1,10 +1,10 @@
-#include "SourceDialogFixture.h"
+#include "app/SourceDialogFixture.h"
 
-#include "CSetFPS.h"
-#include "CameraView.h"
-#include "CaptureDisplayDialog.h"
-#include "CaptureFormatDialog.h"
-#include "ProgramFolder.h"
+#include "app/CameraView.h"
+#include "platform/ProgramFolder.h"
+#include "sources/CSetFPS.h"
+#include "sources/camera/CaptureDisplayDialog.h"
+#include "sources/camera/CaptureFormatDialog.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

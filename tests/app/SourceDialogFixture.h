@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CVizmarDlg.h"
-#include "CameraView.h"
-#include "CameraTestSupport.h"
-#include "ModalRunner.h"
-#include "TempFolder.h"
+#include "app/CVizmarDlg.h"
+#include "app/CameraView.h"
+#include "platform/ModalRunner.h"
+#include "sources/camera/CameraTestSupport.h"
+#include "support/TempFolder.h"
 
 #include <QString>
 #include <QStringList>

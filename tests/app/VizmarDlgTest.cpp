@@ -1,9 +1,9 @@
-#include "CVizmarDlg.h"
+#include "app/CVizmarDlg.h"
 
-#include "CameraView.h"
-#include "ControlFactory.h"
-#include "TempFolder.h"
-#include "UpDownControl.h"
+#include "app/CameraView.h"
+#include "app/ControlFactory.h"
+#include "controls/UpDownControl.h"
+#include "support/TempFolder.h"
 
 #include <QAccessible>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
-#include "CVizmarDlg.h"
+#include "app/CVizmarDlg.h"
 
-#include "ModalRunner.h"
-#include "TempFolder.h"
-#include "WindowMenu.h"
+#include "app/WindowMenu.h"
+#include "platform/ModalRunner.h"
+#include "support/TempFolder.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -1,6 +1,6 @@
-#include "ColourSwatch.h"
-#include "HsvPanel.h"
-#include "MainDialogFixture.h"
+#include "controls/ColourSwatch.h"
+#include "controls/HsvPanel.h"
+#include "controls/MainDialogFixture.h"
 
 #include <QPushButton>
 

@@ -1,6 +1,6 @@
-#include "ColourWheel.h"
-#include "HsvPanel.h"
-#include "MainDialogFixture.h"
+#include "controls/ColourWheel.h"
+#include "controls/HsvPanel.h"
+#include "controls/MainDialogFixture.h"
 
 #include <QPalette>
 

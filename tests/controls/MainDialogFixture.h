@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CVizmarDlg.h"
-#include "ProgramFolder.h"
-#include "TempFolder.h"
-#include "UpDownControl.h"
+#include "app/CVizmarDlg.h"
+#include "controls/UpDownControl.h"
+#include "platform/ProgramFolder.h"
+#include "support/TempFolder.h"
 
 #include <QLineEdit>
 #include <QSettings>

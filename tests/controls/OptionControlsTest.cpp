@@ -1,4 +1,4 @@
-#include "MainDialogFixture.h"
+#include "controls/MainDialogFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "UpDownControl.h"
+#include "controls/UpDownControl.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>

@@ -1,5 +1,5 @@
-#include "BitmapFile.h"
-#include "TestFrames.h"
+#include "imaging/BitmapFile.h"
+#include "imaging/TestFrames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ColourConversion.h"
+#include "imaging/ColourConversion.h"
 
 #include <gtest/gtest.h>
 

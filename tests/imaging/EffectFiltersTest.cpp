@@ -1,6 +1,6 @@
-#include "EffectFilters.h"
-#include "InputModes.h"
-#include "TestFrames.h"
+#include "imaging/EffectFilters.h"
+#include "imaging/InputModes.h"
+#include "imaging/TestFrames.h"
 
 #include <gtest/gtest.h>
 

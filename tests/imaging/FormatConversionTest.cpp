@@ -1,5 +1,5 @@
-#include "FormatConversion.h"
-#include "TestFrames.h"
+#include "imaging/FormatConversion.h"
+#include "imaging/TestFrames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "BitmapFile.h"
-#include "EffectFilters.h"
-#include "FormatConversion.h"
-#include "InputModes.h"
-#include "LensCorrection.h"
-#include "Mirror.h"
-#include "TestFrames.h"
+#include "imaging/BitmapFile.h"
+#include "imaging/EffectFilters.h"
+#include "imaging/FormatConversion.h"
+#include "imaging/InputModes.h"
+#include "imaging/LensCorrection.h"
+#include "imaging/Mirror.h"
+#include "imaging/TestFrames.h"
 
 #include <gtest/gtest.h>
 

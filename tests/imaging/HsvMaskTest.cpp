@@ -1,4 +1,4 @@
-#include "HsvMask.h"
+#include "imaging/HsvMask.h"
 
 #include <gtest/gtest.h>
 

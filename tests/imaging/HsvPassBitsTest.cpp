@@ -1,4 +1,4 @@
-#include "HsvTable.h"
+#include "imaging/HsvTable.h"
 
 #include <gtest/gtest.h>
 

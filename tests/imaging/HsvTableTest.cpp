@@ -1,5 +1,5 @@
-#include "ColourConversion.h"
-#include "HsvTable.h"
+#include "imaging/ColourConversion.h"
+#include "imaging/HsvTable.h"
 
 #include <gtest/gtest.h>
 

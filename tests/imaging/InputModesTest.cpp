@@ -1,5 +1,5 @@
-#include "InputModes.h"
-#include "TestFrames.h"
+#include "imaging/InputModes.h"
+#include "imaging/TestFrames.h"
 
 #include <gtest/gtest.h>
 

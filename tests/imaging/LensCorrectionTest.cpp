@@ -1,5 +1,5 @@
-#include "LensCorrection.h"
-#include "TestFrames.h"
+#include "imaging/LensCorrection.h"
+#include "imaging/TestFrames.h"
 
 #include <gtest/gtest.h>
 

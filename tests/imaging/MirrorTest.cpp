@@ -1,5 +1,5 @@
-#include "Mirror.h"
-#include "TestFrames.h"
+#include "imaging/Mirror.h"
+#include "imaging/TestFrames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Morphology.h"
+#include "imaging/Morphology.h"
 
 #include <gtest/gtest.h>
 

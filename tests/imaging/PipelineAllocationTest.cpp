@@ -1,5 +1,5 @@
-#include "HsvTable.h"
-#include "Pipeline.h"
+#include "imaging/HsvTable.h"
+#include "imaging/Pipeline.h"
 
 #include <gtest/gtest.h>
 

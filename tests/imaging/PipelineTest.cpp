@@ -1,6 +1,6 @@
-#include "BitmapFile.h"
-#include "HsvTable.h"
-#include "Pipeline.h"
+#include "imaging/BitmapFile.h"
+#include "imaging/HsvTable.h"
+#include "imaging/Pipeline.h"
 
 #include <gtest/gtest.h>
 

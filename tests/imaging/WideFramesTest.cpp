@@ -1,7 +1,7 @@
-#include "EffectFilters.h"
-#include "HsvMask.h"
-#include "InputModes.h"
-#include "Mirror.h"
+#include "imaging/EffectFilters.h"
+#include "imaging/HsvMask.h"
+#include "imaging/InputModes.h"
+#include "imaging/Mirror.h"
 
 #include <gtest/gtest.h>
 

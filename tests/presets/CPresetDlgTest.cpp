@@ -1,4 +1,4 @@
-#include "CPresetDlg.h"
+#include "presets/CPresetDlg.h"
 
 #include <QLabel>
 #include <QLineEdit>

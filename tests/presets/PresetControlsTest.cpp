@@ -1,12 +1,12 @@
-#include "CPresetDlg.h"
-#include "CVizmarDlg.h"
-#include "MessageBox.h"
-#include "ModalRunner.h"
-#include "PresetControls.h"
-#include "PresetFile.h"
-#include "ProgramFolder.h"
-#include "TempFolder.h"
-#include "UpDownControl.h"
+#include "app/CVizmarDlg.h"
+#include "controls/UpDownControl.h"
+#include "platform/MessageBox.h"
+#include "platform/ModalRunner.h"
+#include "platform/ProgramFolder.h"
+#include "presets/CPresetDlg.h"
+#include "presets/PresetControls.h"
+#include "presets/PresetFile.h"
+#include "support/TempFolder.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "PresetFile.h"
+#include "presets/PresetFile.h"
 
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <QDir>
 #include <QFile>

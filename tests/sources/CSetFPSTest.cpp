@@ -1,6 +1,6 @@
-#include "CSetFPS.h"
-#include "CameraTestSupport.h"
-#include "DialogUnits.h"
+#include "platform/DialogUnits.h"
+#include "sources/CSetFPS.h"
+#include "sources/camera/CameraTestSupport.h"
 
 #include <QComboBox>
 #include <QLabel>

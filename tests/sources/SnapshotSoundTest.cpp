@@ -1,5 +1,5 @@
-#include "ProgramResources.h"
-#include "SnapshotSound.h"
+#include "platform/ProgramResources.h"
+#include "sources/SnapshotSound.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,8 +1,0 @@
-#include "FrameRate.h"
-
-#include <algorithm>
-
-int FramesPerSecond(double intervalMs)
-{
-    return static_cast<int>(1000.0 / std::max(intervalMs, 1.0));
-}

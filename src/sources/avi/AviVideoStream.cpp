@@ -1,0 +1,260 @@
+#include "sources/avi/AviVideoStream.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+namespace {
+
+std::optional<int64_t> PacketNumber(const AVPacket& packet)
+{
+    if (packet.dts != AV_NOPTS_VALUE)
+        return packet.dts;
+    if (packet.pts != AV_NOPTS_VALUE)
+        return packet.pts;
+    return std::nullopt;
+}
+
+std::optional<int64_t> FrameTimestamp(const AVFrame& frame)
+{
+    if (frame.best_effort_timestamp == AV_NOPTS_VALUE)
+        return std::nullopt;
+    return frame.best_effort_timestamp;
+}
+
+}  // namespace
+
+int AviVideoStream::Open(const QString& path)
+{
+    // The "file:" prefix and the protocol list keep a name such as "http://..." or
+    // "concat:..." from reaching anything but the local file system.
+    const QByteArray url = "file:" + QFile::encodeName(path);
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    AVFormatContext* context = nullptr;
+    const int opened = avformat_open_input(&context, url.constData(), nullptr, &options);
+    av_dict_free(&options);
+    format_.reset(context);
+    return opened < 0 ? opened : 0;
+}
+
+bool AviVideoStream::IsAvi() const
+{
+    return format_ && std::strcmp(format_->iformat->name, "avi") == 0;
+}
+
+bool AviVideoStream::SelectFirstVideoStream()
+{
+    for (unsigned i = 0; i < format_->nb_streams; ++i) {
+        AVStream* candidate = format_->streams[i];
+        if (stream_ == nullptr && candidate->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+            stream_ = candidate;
+        else
+            candidate->discard = AVDISCARD_ALL;
+    }
+    if (stream_ == nullptr)
+        return false;
+    frameCount_ = CountFrames();
+    return true;
+}
+
+bool AviVideoStream::OpenDecoder()
+{
+    const AVCodec* codec = avcodec_find_decoder(stream_->codecpar->codec_id);
+    if (codec == nullptr)
+        return false;
+    decoder_.reset(avcodec_alloc_context3(codec));
+    packet_.reset(av_packet_alloc());
+    current_.reset(av_frame_alloc());
+    upcoming_.reset(av_frame_alloc());
+    if (!decoder_ || !packet_ || !current_ || !upcoming_)
+        return false;
+    if (avcodec_parameters_to_context(decoder_.get(), stream_->codecpar) < 0)
+        return false;
+    decoder_->pkt_timebase = stream_->time_base;
+    return avcodec_open2(decoder_.get(), codec, nullptr) == 0;
+}
+
+bool AviVideoStream::IsRawVideo() const
+{
+    return decoder_ && decoder_->codec_id == AV_CODEC_ID_RAWVIDEO;
+}
+
+// The header's frame count cannot be trusted: a file written to a pipe or cut short
+// carries a placeholder (0, or 2^30 from FFmpeg's own writer). The index counts the
+// chunks actually stored; without one, the file is read through once.
+int64_t AviVideoStream::CountFrames()
+{
+    const int entries = avformat_index_get_entries_count(stream_);
+    if (entries == 0)
+        return ScanFrameCount();
+    const AVIndexEntry* last = avformat_index_get_entry(stream_, entries - 1);
+    return std::max<int64_t>(entries, last->timestamp + 1);
+}
+
+int64_t AviVideoStream::ScanFrameCount()
+{
+    PacketPtr packet(av_packet_alloc());
+    if (!packet)
+        return 0;
+    int64_t packets = 0;
+    int64_t end = 0;
+    while (av_read_frame(format_.get(), packet.get()) >= 0) {
+        if (packet->stream_index == stream_->index) {
+            ++packets;
+            if (const auto number = PacketNumber(*packet))
+                end = std::max(end, *number + 1);
+        }
+        av_packet_unref(packet.get());
+    }
+    return std::max(packets, end);
+}
+
+const AVFrame* AviVideoStream::FrameAt(int64_t position)
+{
+    if (!decoder_ || position < 0 || position >= frameCount_)
+        return nullptr;
+    if (!CanDecodeOnwardTo(position) && !SeekBefore(position))
+        return nullptr;
+    DecodeUpTo(position);
+    if (!currentNumber_ || *currentNumber_ > position || FailedBetween(*currentNumber_, position))
+        return nullptr;
+    return current_.get();
+}
+
+std::optional<int64_t> AviVideoStream::KeyFrameAtOrBefore(int64_t number) const
+{
+    const int index = av_index_search_timestamp(stream_, number, AVSEEK_FLAG_BACKWARD);
+    const AVIndexEntry* entry = index >= 0 ? avformat_index_get_entry(stream_, index) : nullptr;
+    if (entry == nullptr)
+        return std::nullopt;
+    return entry->timestamp;
+}
+
+// Decoding on is cheaper than a seek unless a key frame beyond the next frame is closer
+// to position than the current frame is.
+bool AviVideoStream::CanDecodeOnwardTo(int64_t position) const
+{
+    if (!currentNumber_ || *currentNumber_ > position)
+        return false;
+    const std::optional<int64_t> keyFrame = KeyFrameAtOrBefore(position);
+    return !keyFrame || *keyFrame <= *currentNumber_ + 1;
+}
+
+// The index holds chunk numbers. With B-frames a key frame can be shown after frames stored
+// behind it, so its frame number can exceed its chunk number: when the first frame decoded
+// lies beyond position, or came out only as the decoder drained (so without a timestamp
+// to number it by), start again from the key frame before. A decoder that reorders also
+// stamps the stream's very first frame late: it stands at every position before its own.
+bool AviVideoStream::SeekBefore(int64_t position)
+{
+    for (int64_t target = position;;) {
+        const int64_t keyFrame = std::max<int64_t>(KeyFrameAtOrBefore(target).value_or(0), 0);
+        if (!SeekTo(keyFrame))
+            return false;
+        if (!DecodeNextFrame())
+            return true;
+        if (keyFrame == 0) {
+            upcomingNumber_ = std::min(*upcomingNumber_, position);
+            return true;
+        }
+        if (FrameTimestamp(*upcoming_) && *upcomingNumber_ <= position)
+            return true;
+        target = keyFrame - 1;
+    }
+}
+
+bool AviVideoStream::SeekTo(int64_t number)
+{
+    if (av_seek_frame(format_.get(), stream_->index, number, AVSEEK_FLAG_BACKWARD) < 0)
+        return false;
+    avcodec_flush_buffers(decoder_.get());
+    av_frame_unref(current_.get());
+    av_frame_unref(upcoming_.get());
+    currentNumber_.reset();
+    upcomingNumber_.reset();
+    numbering_.Restart();
+    lastSentNumber_.reset();
+    failedNumbers_.clear();
+    draining_ = false;
+    return true;
+}
+
+// Afterwards the current frame is the last one numbered at or before position; a frame
+// beyond it stays waiting as the upcoming one.
+void AviVideoStream::DecodeUpTo(int64_t position)
+{
+    while (!currentNumber_ || *currentNumber_ != position) {
+        if (!upcomingNumber_ && !DecodeNextFrame())
+            return;
+        if (*upcomingNumber_ > position)
+            return;
+        std::swap(current_, upcoming_);
+        av_frame_unref(upcoming_.get());
+        currentNumber_ = std::exchange(upcomingNumber_, std::nullopt);
+    }
+}
+
+bool AviVideoStream::DecodeNextFrame()
+{
+    for (;;) {
+        const int received = avcodec_receive_frame(decoder_.get(), upcoming_.get());
+        if (received == 0) {
+            upcomingNumber_ = numbering_.NumberNextFrame(FrameTimestamp(*upcoming_), decoder_->has_b_frames);
+            return true;
+        }
+        if (draining_)
+            return false;
+        if (received != AVERROR(EAGAIN))
+            NoteFailedPacket(lastSentNumber_);
+        if (!SendNextPacket()) {
+            avcodec_send_packet(decoder_.get(), nullptr);
+            draining_ = true;
+        }
+    }
+}
+
+bool AviVideoStream::SendNextPacket()
+{
+    while (av_read_frame(format_.get(), packet_.get()) >= 0) {
+        // An empty packet would tell the decoder that the stream has ended.
+        if (packet_->stream_index != stream_->index || packet_->size == 0) {
+            av_packet_unref(packet_.get());
+            continue;
+        }
+        const std::optional<int64_t> number = PacketNumber(*packet_);
+        const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
+        av_packet_unref(packet_.get());
+        if (sent < 0) {
+            NoteFailedPacket(number);
+            continue;
+        }
+        if (number)
+            numbering_.NoteAcceptedPacket(*number);
+        lastSentNumber_ = number;
+        return true;
+    }
+    return false;
+}
+
+// Without reordering a packet's number is its frame's number. A decoder that reorders
+// puts out frames under other numbers: a frame it could not decode is not marked, and its
+// position shows the frame before, as a dropped frame does.
+void AviVideoStream::NoteFailedPacket(std::optional<int64_t> number)
+{
+    if (number && decoder_->has_b_frames == 0)
+        failedNumbers_.insert(*number);
+}
+
+bool AviVideoStream::FailedBetween(int64_t after, int64_t upTo) const
+{
+    const auto failed = failedNumbers_.upper_bound(after);
+    return failed != failedNumbers_.end() && *failed <= upTo;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "sources/avi/FrameNumbering.h"
+#include "sources/ffmpeg/FfmpegPointers.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <set>
+
+struct AVStream;
+
+// The first video stream of an AVI file, decoded at any frame position: the demuxer, the
+// decoder, and where the decoder stands in the stream. Frame positions are the stream's
+// frame numbers (chunk numbers; the AVI time base is one frame).
+class AviVideoStream {
+public:
+    // Opens the file read-only; 0, or the FFmpeg error.
+    int Open(const QString& path);
+    // FFmpeg opens other kinds of files too; this reader takes only AVI files.
+    bool IsAvi() const;
+    // Picks the first video stream and counts its frames; false when there is none.
+    bool SelectFirstVideoStream();
+    // False when no decoder for the stream's format can be opened.
+    bool OpenDecoder();
+
+    int64_t FrameCount() const { return frameCount_; }
+    bool IsRawVideo() const;
+
+    // The decoded frame at position, valid until the next call; nullptr when it cannot be
+    // decoded. Decodes on from the current frame when no key frame lies between it and
+    // position, otherwise seeks to the key frame at or before position first.
+    const AVFrame* FrameAt(int64_t position);
+
+private:
+    int64_t CountFrames();
+    int64_t ScanFrameCount();
+    std::optional<int64_t> KeyFrameAtOrBefore(int64_t number) const;
+    bool CanDecodeOnwardTo(int64_t position) const;
+    bool SeekBefore(int64_t position);
+    bool SeekTo(int64_t number);
+    void DecodeUpTo(int64_t position);
+    bool DecodeNextFrame();
+    bool SendNextPacket();
+    void NoteFailedPacket(std::optional<int64_t> number);
+    bool FailedBetween(int64_t after, int64_t upTo) const;
+
+    FormatContextPtr format_;
+    AVStream* stream_ = nullptr;
+    CodecContextPtr decoder_;
+    PacketPtr packet_;
+    int64_t frameCount_ = 0;
+
+    // The last frame handed out and the one decoded after it, each with its number while
+    // it holds a frame.
+    FramePtr current_;
+    std::optional<int64_t> currentNumber_;
+    FramePtr upcoming_;
+    std::optional<int64_t> upcomingNumber_;
+
+    FrameNumbering numbering_;
+    std::optional<int64_t> lastSentNumber_;
+    // Packets the decoder refused since the last seek: their frames cannot be shown.
+    std::set<int64_t> failedNumbers_;
+    bool draining_ = false;
+};

@@ -1,0 +1,133 @@
+#include "sources/avi/DibFramePacker.h"
+
+#include "imaging/FrameRecord.h"
+#include "sources/avi/DibRows.h"
+
+#include <limits>
+
+extern "C" {
+#include <libavutil/frame.h>
+#include <libavutil/pixdesc.h>
+#include <libswscale/swscale.h>
+}
+
+namespace {
+
+// biSizeImage is a 32-bit field.
+constexpr uint64_t kMaxPixelBytes = std::numeric_limits<uint32_t>::max() - kBitmapHeaderSize;
+
+struct ScalerSource {
+    AVPixelFormat format;
+    bool fullRange;
+};
+
+// The JPEG-range YUV formats are the plain ones with full-range levels; naming the range
+// explicitly keeps the colour details in one place.
+ScalerSource SourceOf(const AVFrame& frame)
+{
+    const auto format = static_cast<AVPixelFormat>(frame.format);
+    const bool tagged = frame.color_range == AVCOL_RANGE_JPEG;
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P: return {AV_PIX_FMT_YUV420P, true};
+    case AV_PIX_FMT_YUVJ422P: return {AV_PIX_FMT_YUV422P, true};
+    case AV_PIX_FMT_YUVJ444P: return {AV_PIX_FMT_YUV444P, true};
+    case AV_PIX_FMT_YUVJ440P: return {AV_PIX_FMT_YUV440P, true};
+    case AV_PIX_FMT_YUVJ411P: return {AV_PIX_FMT_YUV411P, true};
+    default: return {format, tagged};
+    }
+}
+
+bool IsYuv(AVPixelFormat format)
+{
+    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+    return descriptor != nullptr && (descriptor->flags & AV_PIX_FMT_FLAG_RGB) == 0 && descriptor->nb_components >= 3;
+}
+
+}  // namespace
+
+int DibFramePacker::BitCount(const AVFrame& frame, bool rawStream)
+{
+    if (!rawStream)
+        return 24;
+    const auto format = static_cast<AVPixelFormat>(frame.format);
+    switch (format) {
+    case AV_PIX_FMT_RGB555LE: return 16;
+    case AV_PIX_FMT_BGR24: return 24;
+    case AV_PIX_FMT_BGRA:
+    case AV_PIX_FMT_BGR0: return 32;
+    default: break;
+    }
+    // Palette and grey DIBs keep their few bits; raw YUV and other layouts are converted.
+    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+    const int bits = descriptor != nullptr ? av_get_bits_per_pixel(descriptor) : 0;
+    return bits > 0 && bits <= 8 ? bits : 24;
+}
+
+bool DibFramePacker::Pack(const AVFrame& frame, bool rawStream, FrameRecord& record)
+{
+    const int bitCount = BitCount(frame, rawStream);
+    if (bitCount != 16 && bitCount != 24 && bitCount != 32)
+        return false;
+    if (frame.width <= 0 || frame.height <= 0)
+        return false;
+    const uint64_t rowBytes = uint64_t(frame.width) * uint64_t(bitCount / 8);
+    if (rowBytes * uint64_t(frame.height) > kMaxPixelBytes)
+        return false;
+
+    const bool passedOn = bitCount != 24 || frame.format == AV_PIX_FMT_BGR24;
+    const AVFrame* source = passedOn ? &frame : ConvertToBgr24(frame);
+    if (source == nullptr)
+        return false;
+
+    const BitmapInfoHeader header = MakeBitmapHeader(frame.width, frame.height, bitCount);
+    record.resize(kBitmapHeaderSize + header.biSizeImage);
+    record.setHeader(header);
+    PackRowsBottomUp(source->data[0], source->linesize[0], rowBytes, frame.height, record.pixels());
+    return true;
+}
+
+const AVFrame* DibFramePacker::ConvertToBgr24(const AVFrame& frame)
+{
+    if (!PrepareScaler(frame) || !PrepareConvertedFrame(frame.width, frame.height))
+        return nullptr;
+    const int rows = sws_scale(scaler_.get(), frame.data, frame.linesize, 0, frame.height, converted_->data,
+                               converted_->linesize);
+    return rows == frame.height ? converted_.get() : nullptr;
+}
+
+bool DibFramePacker::PrepareScaler(const AVFrame& frame)
+{
+    const ScalerSource source = SourceOf(frame);
+    const ScalerSettings settings{frame.width, frame.height, source.format, frame.colorspace, source.fullRange};
+    if (scaler_ && settings == scalerSettings_)
+        return true;
+    // Plain flags keep the scaler's fast YUV-to-RGB path; the accurate-rounding and
+    // full-chroma ones cost several times as much per frame for no visible gain.
+    scaler_.reset(sws_getContext(frame.width, frame.height, source.format, frame.width, frame.height,
+                                 AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!scaler_)
+        return false;
+    // Unknown colour spaces get the library's default (BT.601) coefficients.
+    if (IsYuv(source.format))
+        sws_setColorspaceDetails(scaler_.get(), sws_getCoefficients(frame.colorspace), source.fullRange ? 1 : 0,
+                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+    scalerSettings_ = settings;
+    return true;
+}
+
+bool DibFramePacker::PrepareConvertedFrame(int width, int height)
+{
+    if (converted_ && converted_->width == width && converted_->height == height)
+        return true;
+    converted_.reset(av_frame_alloc());
+    if (!converted_)
+        return false;
+    converted_->format = AV_PIX_FMT_BGR24;
+    converted_->width = width;
+    converted_->height = height;
+    if (av_frame_get_buffer(converted_.get(), 0) < 0) {
+        converted_.reset();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,90 @@
+#include "sources/v4l2/MjpegDecoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+
+namespace {
+
+// The JPEG variants of the planar formats are deprecated in the scaler: use the plain
+// format and say that the range is full instead.
+AVPixelFormat WithoutJpegRange(AVPixelFormat format, bool& fullRange)
+{
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P: fullRange = true; return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P: fullRange = true; return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P: fullRange = true; return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P: fullRange = true; return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P: fullRange = true; return AV_PIX_FMT_YUV411P;
+    default: return format;
+    }
+}
+
+void SetSourceRange(SwsContext* scaler, bool fullRange)
+{
+    int* inverseTable = nullptr;
+    int* table = nullptr;
+    int sourceRange = 0;
+    int destinationRange = 0;
+    int brightness = 0;
+    int contrast = 0;
+    int saturation = 0;
+    if (sws_getColorspaceDetails(scaler, &inverseTable, &sourceRange, &table, &destinationRange, &brightness,
+                                 &contrast, &saturation) >= 0) {
+        sws_setColorspaceDetails(scaler, inverseTable, fullRange ? 1 : 0, table, destinationRange, brightness, contrast,
+                                 saturation);
+    }
+}
+
+}  // namespace
+
+MjpegDecoder::MjpegDecoder()
+{
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
+    if (codec == nullptr)
+        return;
+    CodecContextPtr context(avcodec_alloc_context3(codec));
+    frame_.reset(av_frame_alloc());
+    packet_.reset(av_packet_alloc());
+    if (!context || !frame_ || !packet_ || avcodec_open2(context.get(), codec, nullptr) < 0)
+        return;
+    context_ = std::move(context);
+}
+
+bool MjpegDecoder::DecodeBottomUp(const uint8_t* data, std::size_t length, int width, int height, uint8_t* destination)
+{
+    if (!IsOpen() || width <= 0 || height <= 0 || length == 0
+        || length > std::size_t(INT32_MAX) - AV_INPUT_BUFFER_PADDING_SIZE)
+        return false;
+    // The decoder may read a little past the end of its input.
+    padded_.assign(length + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    std::copy(data, data + length, padded_.begin());
+    packet_->data = padded_.data();
+    packet_->size = static_cast<int>(length);
+    const int sent = avcodec_send_packet(context_.get(), packet_.get());
+    av_packet_unref(packet_.get());
+    if (sent < 0 || avcodec_receive_frame(context_.get(), frame_.get()) < 0)
+        return false;
+    const bool converted = ConvertFrame(width, height, destination);
+    av_frame_unref(frame_.get());
+    return converted;
+}
+
+bool MjpegDecoder::ConvertFrame(int width, int height, uint8_t* destination)
+{
+    bool fullRange = frame_->color_range == AVCOL_RANGE_JPEG;
+    const AVPixelFormat format = WithoutJpegRange(static_cast<AVPixelFormat>(frame_->format), fullRange);
+    scaler_.reset(sws_getCachedContext(scaler_.release(), frame_->width, frame_->height, format, width, height,
+                                       AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!scaler_)
+        return false;
+    SetSourceRange(scaler_.get(), fullRange);
+    // Writing from the last row up with a negative stride turns the picture bottom-up.
+    const int rowBytes = width * 3;
+    uint8_t* const planes[1] = {destination + std::size_t(height - 1) * std::size_t(rowBytes)};
+    const int strides[1] = {-rowBytes};
+    return sws_scale(scaler_.get(), frame_->data, frame_->linesize, 0, frame_->height, planes, strides) == height;
+}

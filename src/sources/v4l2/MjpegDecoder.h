@@ -1,0 +1,27 @@
+#pragma once
+
+#include "sources/ffmpeg/FfmpegPointers.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Decodes the JPEG pictures of an MJPEG camera into 24-bit BGR frames.
+class MjpegDecoder {
+public:
+    MjpegDecoder();
+
+    bool IsOpen() const { return context_ != nullptr; }
+    // One picture into width × height bottom-up BGR rows (scaled when its own size
+    // differs). False when it cannot be decoded.
+    bool DecodeBottomUp(const uint8_t* data, std::size_t length, int width, int height, uint8_t* destination);
+
+private:
+    bool ConvertFrame(int width, int height, uint8_t* destination);
+
+    CodecContextPtr context_;
+    FramePtr frame_;
+    PacketPtr packet_;
+    ScalerPtr scaler_;
+    std::vector<uint8_t> padded_;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "sources/camera/CaptureDriver.h"
+#include "sources/v4l2/V4l2FrameConverter.h"
+#include "sources/v4l2/V4l2Io.h"
+
+#include <cstddef>
+#include <thread>
+#include <vector>
+
+// mmap streaming from an open device on a capture thread of its own, which hands each
+// frame to the stream callback. A device that fails or disappears ends the thread; Stop
+// still cleans up.
+class V4l2Stream {
+public:
+    V4l2Stream(V4l2Io& io, int fd, const V4l2StreamFormat& format, CaptureHandle handle,
+               VideoStreamCallbackFn callback);
+    ~V4l2Stream();
+    V4l2Stream(const V4l2Stream&) = delete;
+    V4l2Stream& operator=(const V4l2Stream&) = delete;
+
+    // Maps and queues the buffers, switches streaming on and starts the thread.
+    bool Start();
+    // Wakes and joins the thread, then switches streaming off and unmaps the buffers.
+    void Stop();
+
+private:
+    struct MappedBuffer {
+        void* address = nullptr;
+        std::size_t length = 0;
+    };
+
+    bool MapBuffers();
+    bool QueueBuffer(uint32_t index);
+    void ReleaseBuffers();
+    void Run();
+    enum class Wait { Frame, Woken, Failed };
+    Wait WaitForFrame();
+    bool DeliverFrame();
+
+    V4l2Io& io_;
+    int fd_;
+    CaptureHandle handle_;
+    VideoStreamCallbackFn callback_;
+    V4l2FrameConverter converter_;
+    std::vector<MappedBuffer> buffers_;
+    bool buffersRequested_ = false;
+    // Written by Stop to wake the capture thread out of its poll.
+    int wakeFd_ = -1;
+    bool streaming_ = false;
+    std::thread thread_;
+};

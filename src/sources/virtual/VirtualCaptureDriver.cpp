@@ -1,0 +1,122 @@
+#include "sources/virtual/VirtualCaptureDriver.h"
+
+#include "platform/ModalRunner.h"
+#include "sources/camera/CaptureDisplayDialog.h"
+#include "sources/camera/CaptureFormatDialog.h"
+#include "sources/virtual/VirtualScene.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+constexpr uint32_t kMoveShapesControl = 1;
+}  // namespace
+
+VirtualCaptureDriver::~VirtualCaptureDriver()
+{
+    StopStreaming();
+}
+
+bool VirtualCaptureDriver::DriverConnect(int)
+{
+    connected_ = true;
+    return true;
+}
+
+void VirtualCaptureDriver::DriverDisconnect()
+{
+    StopStreaming();
+    connected_ = false;
+}
+
+bool VirtualCaptureDriver::GetDriverCaps(DriverCaps& caps)
+{
+    caps.fHasOverlay = 0;
+    return connected_;
+}
+
+void VirtualCaptureDriver::VideoDisplayDialog(QWidget* owner)
+{
+    CaptureControl moveShapes;
+    moveShapes.id = kMoveShapesControl;
+    moveShapes.name = QStringLiteral("Move shapes");
+    moveShapes.kind = CaptureControl::Kind::Boolean;
+    moveShapes.maximum = 1;
+    moveShapes.value = moving_ ? 1 : 0;
+    CaptureDisplayDialog dialog(owner, {moveShapes}, [this](uint32_t, int32_t value) { moving_ = value != 0; });
+    RunModal(dialog);
+}
+
+// There is one format to choose, so the dialog only shows it.
+void VirtualCaptureDriver::VideoFormatDialog(QWidget* owner)
+{
+    const CaptureFormatChoice only{kFourccYuy2, QStringLiteral("YUY2 4:2:2"), {QSize(kVirtualWidth, kVirtualHeight)}};
+    CaptureFormatDialog dialog(owner, {only}, kFourccYuy2, QSize(kVirtualWidth, kVirtualHeight));
+    RunModal(dialog);
+}
+
+CaptureParms VirtualCaptureDriver::GetSequenceSetup()
+{
+    return CaptureParms{microSecPerFrame_};
+}
+
+void VirtualCaptureDriver::SetSequenceSetup(const CaptureParms& parms)
+{
+    if (parms.dwRequestMicroSecPerFrame > 0)
+        microSecPerFrame_ = parms.dwRequestMicroSecPerFrame;
+}
+
+// The virtual camera never draws into a window, so overlay and preview are always off.
+void VirtualCaptureDriver::SetOverlay(bool) {}
+void VirtualCaptureDriver::SetPreview(bool) {}
+
+std::optional<BitmapInfoHeader> VirtualCaptureDriver::GetVideoFormat()
+{
+    if (!connected_)
+        return std::nullopt;
+    BitmapInfoHeader header = MakeBitmapHeader(kVirtualWidth, kVirtualHeight, 16);
+    header.biCompression = kFourccYuy2;
+    return header;
+}
+
+bool VirtualCaptureDriver::StartStreaming(VideoStreamCallbackFn callback)
+{
+    StopStreaming();
+    if (!connected_ || callback == nullptr)
+        return false;
+    stopRequested_ = false;
+    frame_.resize(kVirtualFrameBytes);
+    thread_ = std::thread(&VirtualCaptureDriver::Run, this, callback, microSecPerFrame_);
+    return true;
+}
+
+void VirtualCaptureDriver::StopStreaming()
+{
+    if (!thread_.joinable())
+        return;
+    {
+        std::lock_guard lock(stopMutex_);
+        stopRequested_ = true;
+    }
+    stopSignal_.notify_all();
+    thread_.join();
+}
+
+// Frames follow a fixed schedule, so a slow receiver does not slow the camera down.
+void VirtualCaptureDriver::Run(VideoStreamCallbackFn callback, uint32_t microSecPerFrame)
+{
+    const auto interval = std::chrono::microseconds(microSecPerFrame);
+    auto due = std::chrono::steady_clock::now();
+    std::unique_lock lock(stopMutex_);
+    while (!stopRequested_) {
+        lock.unlock();
+        RenderVirtualFrame(frameIndex_, frame_.data());
+        if (moving_)
+            frameIndex_ = (frameIndex_ + 1) % kVirtualCycle;
+        const VideoHeader header{frame_.data(), frame_.size()};
+        callback(Handle(), &header);
+        due = std::max(due + interval, std::chrono::steady_clock::now());
+        lock.lock();
+        stopSignal_.wait_until(lock, due, [this] { return stopRequested_; });
+    }
+}

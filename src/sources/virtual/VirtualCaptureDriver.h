@@ -1,0 +1,46 @@
+#pragma once
+
+#include "sources/camera/CaptureDriver.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// A camera for tests and demos, compiled in and chosen with VIZMAR_CAMERA=virtual: 320 × 240
+// YUY2 frames of moving coloured shapes, streamed on a capture thread of its own at the
+// requested interval. Every driver index connects, so several cameras can run at once.
+class VirtualCaptureDriver final : public CaptureDriver {
+public:
+    VirtualCaptureDriver() = default;
+    ~VirtualCaptureDriver() override;
+
+    bool DriverConnect(int driverIndex) override;
+    void DriverDisconnect() override;
+    bool GetDriverCaps(DriverCaps& caps) override;
+    void VideoDisplayDialog(QWidget* owner) override;
+    void VideoFormatDialog(QWidget* owner) override;
+    CaptureParms GetSequenceSetup() override;
+    void SetSequenceSetup(const CaptureParms& parms) override;
+    void SetOverlay(bool on) override;
+    void SetPreview(bool on) override;
+    std::optional<BitmapInfoHeader> GetVideoFormat() override;
+    bool StartStreaming(VideoStreamCallbackFn callback) override;
+    void StopStreaming() override;
+
+private:
+    void Run(VideoStreamCallbackFn callback, uint32_t microSecPerFrame);
+
+    bool connected_ = false;
+    uint32_t microSecPerFrame_ = kDefaultMicroSecPerFrame;
+    // Switched from the display dialog while the capture thread draws.
+    std::atomic<bool> moving_ = true;
+    int frameIndex_ = 0;
+    std::vector<uint8_t> frame_;
+
+    std::thread thread_;
+    std::mutex stopMutex_;
+    std::condition_variable stopSignal_;
+    bool stopRequested_ = false;
+};
