@@ -1,7 +1,5 @@
 # Installs the program, its desktop entry and its icons where a desktop looks for them, and
 # lets cpack make a Debian package of them.
-include(GNUInstallDirs)
-
 install(TARGETS vizmar RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/vizmar.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -130,7 +130,7 @@ void CVizmarDlg::CreateSourceControl()
 void CVizmarDlg::ProcessFrame(FrameRecord& frame, int rate)
 {
     ReadMorphologyCounts();
-    const FrameContext context{rate, ElapsedMilliseconds(), QFile::encodeName(ProgramFolder()).toStdString()};
+    const FrameContext context{rate, ElapsedMilliseconds(), QFile::encodeName(SnapshotFolder()).toStdString()};
     const FrameReport report = ::ProcessFrame(frame, m_State, m_Options, context);
     if (!report.processed)
         return;

@@ -3,6 +3,7 @@
 #include "imaging/FrameRecord.h"
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -40,4 +41,13 @@ bool SaveBitmapFile(const FrameRecord* frame, const std::string& path)
     file.write(reinterpret_cast<const char*>(frame->data()), std::streamsize(kBitmapHeaderSize + pixelBytes));
     file.close();
     return !file.fail();
+}
+
+std::optional<std::string> SaveSnapshot(const FrameRecord& frame, const std::string& folder, long long clockMs)
+{
+    const std::string name = "VIZMAR" + std::to_string(clockMs) + ".bmp";
+    const std::string path = (std::filesystem::path(folder) / name).string();
+    if (!SaveBitmapFile(&frame, path))
+        return std::nullopt;
+    return path;
 }

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 
 namespace {
 
@@ -148,11 +147,7 @@ std::optional<std::string> ServeSnapshot(const FrameRecord& frame, PipelineState
     if (!state.snapshotRequest)
         return std::nullopt;
     state.snapshotRequest = false;
-    const std::string name = "VIZMAR" + std::to_string(context.clockMs) + ".bmp";
-    const std::string path = (std::filesystem::path(context.snapshotFolder) / name).string();
-    if (!SaveBitmapFile(&frame, path))
-        return std::nullopt;
-    return path;
+    return SaveSnapshot(frame, context.snapshotFolder, context.clockMs);
 }
 
 void AverageFrameRate(PipelineState& state, int rate, bool every20th, FrameReport& report)

@@ -35,7 +35,7 @@ void PresetControls::AddPreset(const QString& name, const StoredColourRange& ran
 
 void PresetControls::LoadPresets()
 {
-    QFile file(ProgramFilePath(kPresetFileName));
+    QFile file(DataFileToRead(kPresetFileName));
     if (!file.open(QIODevice::ReadOnly))
         return;
     for (const PresetEntry& preset : ParsePresetFile(file.readAll()))
@@ -45,7 +45,7 @@ void PresetControls::LoadPresets()
 bool PresetControls::SavePresets()
 {
     const auto userPresets = std::span(m_PresetList).subspan(std::min<size_t>(kBuiltInCount, m_PresetList.size()));
-    return WritePresetFile(ProgramFilePath(kPresetFileName), FormatPresetFile(userPresets));
+    return WritePresetFile(DataFileToWrite(kPresetFileName), FormatPresetFile(userPresets));
 }
 
 void PresetControls::OnPresetSelected(int position)

@@ -57,8 +57,7 @@ void AviFileSource::TakeSnapshot()
     const FrameRecord& lastOutput = m_State.bufferSet[kLastOutputBuffer];
     if (lastOutput.empty())
         return;
-    const QString path = ProgramFilePath(QStringLiteral("VIZMAR%1.bmp").arg(ElapsedMilliseconds()));
-    SaveBitmapFile(&lastOutput, QFile::encodeName(path).toStdString());
+    SaveSnapshot(lastOutput, QFile::encodeName(SnapshotFolder()).toStdString(), ElapsedMilliseconds());
 }
 
 void AviFileSource::Close()

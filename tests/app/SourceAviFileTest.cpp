@@ -1,6 +1,7 @@
 #include "app/SourceDialogFixture.h"
 #include "sources/SourceControl.h"
 #include "sources/avi/AviTestVideo.h"
+#include "support/InstalledProgram.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -403,4 +404,15 @@ TEST_F(AviFileDialogTest, ClosingTheDialogWhilePlayingReleasesTheFile)
     EXPECT_EQ(Slider().value(), position);
 }
 
+
+TEST_F(AviFileDialogTest, InstalledSnapshotsGoToThePicturesFolder)
+{
+    InstalledProgram installed(m_ProgramFolder.path());
+    Open(Write(MakeBgr24Video(32, 8, 3), kRaw24, "short.avi"));
+    Click(IDC_ADD_CAM);
+    EXPECT_TRUE(Snapshots().isEmpty()) << "nothing is written beside the program";
+    const QStringList pictures = QDir(installed.PicturesFolder()).entryList({QStringLiteral("VIZMAR*.bmp")}, QDir::Files);
+    ASSERT_EQ(pictures.size(), 1);
+    EXPECT_TRUE(ReadFileBytes(installed.PicturesFolder() + QLatin1Char('/') + pictures.first()).startsWith("BM"));
+}
 }  // namespace

@@ -6,6 +6,7 @@
 #include "presets/CPresetDlg.h"
 #include "presets/PresetControls.h"
 #include "presets/PresetFile.h"
+#include "support/InstalledProgram.h"
 #include "support/TempFolder.h"
 
 #include <QComboBox>
@@ -356,5 +357,26 @@ TEST_F(PresetControlsTest, AQuotedNameComesBackWithoutItsQuotes)
     m_pDialog.reset();
     OpenDialog();
     EXPECT_EQ(Items().last(), QStringLiteral("Quoted"));
+}
+
+TEST_F(PresetControlsTest, InstalledSaveAsGoesToTheUsersDataFolderAndComesBack)
+{
+    InstalledProgram installed(m_Program.path());
+    WritePresetFile("[Shipped]\r\n1,2,3,4,5,6\r\n");
+    OpenDialog();
+    EXPECT_EQ(Items().last(), QStringLiteral("Shipped")) << "the file beside the program is read";
+
+    m_Names = {QStringLiteral("Dusk")};
+    Click(IDC_SAVE_AS);
+    EXPECT_TRUE(m_Messages.empty());
+    EXPECT_EQ(PresetFileContent(), QByteArray("[Shipped]\r\n1,2,3,4,5,6\r\n")) << "nothing is written beside it";
+    QFile userFile(installed.DataFolder() + QStringLiteral("/preset.ini"));
+    ASSERT_TRUE(userFile.open(QIODevice::ReadOnly));
+    const QByteArray saved = userFile.readAll();
+    EXPECT_TRUE(saved.startsWith("[Shipped]\r\n1,2,3,4,5,6\r\n[Dusk]\r\n")) << saved.toStdString();
+
+    m_pDialog.reset();
+    OpenDialog();
+    EXPECT_EQ(Items(), QStringList({"Custom", "Red", "Green", "Blue", "Shipped", "Dusk"}));
 }
 }  // namespace
