@@ -127,11 +127,11 @@ void CVizmarDlg::CreateSourceControl()
     m_pSourceControl = std::make_unique<SourceControl>(widgets, *this, m_State, m_Options);
 }
 
-void CVizmarDlg::ProcessFrame(FrameRecord& frame, int rate)
+void CVizmarDlg::ShowFrame(FrameRecord& frame, int rate)
 {
     ReadMorphologyCounts();
     const FrameContext context{rate, ElapsedMilliseconds(), QFile::encodeName(SnapshotFolder()).toStdString()};
-    const FrameReport report = ::ProcessFrame(frame, m_State, m_Options, context);
+    const FrameReport report = ProcessFrame(frame, m_State, m_Options, context);
     if (!report.processed)
         return;
     m_pCameraView->DrawFrame(frame);
@@ -167,7 +167,7 @@ void CVizmarDlg::UpdateErosionEnabled()
 
 void CVizmarDlg::ResetInputState()
 {
-    ::ResetInputState(m_State);
+    ResetPipelineState(m_State);
 }
 
 void CVizmarDlg::OnSysCommand(unsigned nID, qintptr)

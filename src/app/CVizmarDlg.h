@@ -70,9 +70,9 @@ public:
     // Runs a frame through the pipeline with the options of the moment, draws the result
     // into the display area and refreshes the threshold and frame-rate read-outs. rate is
     // the camera's frames per second, 0 for file frames.
-    void ProcessFrame(FrameRecord& frame, int rate);
-    void ProcessCameraFrame(FrameRecord& frame, int fps) override { ProcessFrame(frame, fps); }
-    void ProcessFileFrame(FrameRecord& frame) override { ProcessFrame(frame, 0); }
+    void ShowFrame(FrameRecord& frame, int rate);
+    void ProcessCameraFrame(FrameRecord& frame, int fps) override { ShowFrame(frame, fps); }
+    void ProcessFileFrame(FrameRecord& frame) override { ShowFrame(frame, 0); }
     void ClearDisplay() override;
 
     // "Erosion" can only act on a mask or a binary picture, so it is enabled only then.

@@ -163,9 +163,8 @@ void AverageFrameRate(PipelineState& state, int rate, bool every20th, FrameRepor
 
 }  // namespace
 
-void ResetInputState(PipelineState& state)
+void ResetPipelineState(PipelineState& state)
 {
-    state.resetting = true;
     state.binary.Set(20);
     if (!state.bufferSet[0].empty()) {
         for (FrameRecord& buffer : state.bufferSet)
@@ -173,7 +172,6 @@ void ResetInputState(PipelineState& state)
         state.newestSlot = 0;
         state.oldestSlot = 1;
     }
-    state.resetting = false;
 }
 
 void ReleaseFrameBuffers(PipelineState& state)
@@ -193,8 +191,6 @@ FrameReport ProcessFrame(FrameRecord& frame, PipelineState& state, const Pipelin
                          const FrameContext& context)
 {
     FrameReport report;
-    if (state.resetting)
-        return report;
     const std::optional<ImageView> view = frame.view();
     if (!view || !IsProcessableDepth(view->bytesPerPixel))
         return report;
@@ -214,7 +210,6 @@ FrameReport ProcessFrame(FrameRecord& frame, PipelineState& state, const Pipelin
     report.snapshotPath = ServeSnapshot(frame, state, context);
 
     report.processed = true;
-    report.every20th = every20th;
     if (every20th) {
         report.showThreshold = true;
         report.threshold = state.binary.threshold;

@@ -36,7 +36,6 @@ struct FrameContext {
 // What the dialog must draw and show after a frame.
 struct FrameReport {
     bool processed = false;  // false: the frame was skipped and nothing is to be drawn
-    bool every20th = false;
     bool showThreshold = false;
     int threshold = 0;
     bool showFps = false;
@@ -53,7 +52,6 @@ struct PipelineState {
     HsvRange hsvRange;
     BinaryThreshold binary;
     bool snapshotRequest = false;
-    bool resetting = false;
     int fpsFrames = 0;
     int fpsSum = 0;
     int fpsAverage = 0;
@@ -69,7 +67,8 @@ struct PipelineState {
     std::vector<uint8_t> scratch;
 };
 
-void ResetInputState(PipelineState& state);
+// Threshold 20 and no history, as after the dialog's input-state reset.
+void ResetPipelineState(PipelineState& state);
 // Frees the unprocessed copy and the previous-grey buffer, as a camera replacement does.
 void ReleaseFrameBuffers(PipelineState& state);
 // Sets the frame counter and rate average back to 0, as adding a camera does.

@@ -137,7 +137,7 @@ TEST_F(OptionControlsTest, TheNextFrameTakesTheCountsTheSpinsHoldNow)
     Edit(IDC_EROSION_COUNT)->setText(QStringLiteral("5"));
     Edit(IDC_DILATION_COUNT)->setText(QStringLiteral("12"));
     FrameRecord frame(MakeBitmapHeader(4, 4, 24));
-    Dialog().ProcessFrame(frame, 0);
+    Dialog().ProcessFileFrame(frame);
     EXPECT_EQ(Options().erosionCount, 5);
     EXPECT_EQ(Options().dilationCount, 2);
 }
