@@ -192,7 +192,9 @@ FrameReport ProcessFrame(FrameRecord& frame, PipelineState& state, const Pipelin
 {
     FrameReport report;
     const std::optional<ImageView> view = frame.view();
-    if (!view || !IsProcessableDepth(view->bytesPerPixel))
+    // A frame without pixels needs no pixel bytes, so its header may claim any height; no
+    // stage may loop over rows that are not there.
+    if (!view || !IsProcessableDepth(view->bytesPerPixel) || view->pixelCount() == 0)
         return report;
 
     const BitmapInfoHeader header = frame.header();

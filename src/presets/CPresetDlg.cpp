@@ -1,6 +1,7 @@
 #include "presets/CPresetDlg.h"
 
 #include "platform/DialogUnits.h"
+#include "presets/PresetFile.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -62,7 +63,7 @@ CPresetDlg::CPresetDlg(QWidget* parent)
 void CPresetDlg::accept()
 {
     m_strName = m_pNameEdit->text().trimmed();
-    if (m_strName.isEmpty() || !FileCanHoldName(m_strName))
+    if (m_strName.isEmpty() || !FileCanHoldName(m_strName) || !NameReadsBack(m_strName))
         return;
     QDialog::accept();
 }

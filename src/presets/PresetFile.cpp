@@ -147,3 +147,10 @@ bool WritePresetFile(const QString& path, const QByteArray& content)
     }
     return file.commit();
 }
+
+bool NameReadsBack(const QString& name)
+{
+    const PresetEntry probe{name, {}};
+    const std::vector<PresetEntry> read = ParsePresetFile(FormatPresetFile(std::span(&probe, 1)));
+    return read.size() == 1 && read.front().name == name;
+}

@@ -24,6 +24,11 @@ std::vector<PresetEntry> ParsePresetFile(const QByteArray& content);
 // The file's content for these presets, in order.
 QByteArray FormatPresetFile(std::span<const PresetEntry> presets);
 
+// Whether a preset of this name, written to the file, is read back under the same name. The
+// reader drops the double quotes that may enclose a name, so a name that starts with one would
+// come back renamed or not at all.
+bool NameReadsBack(const QString& name);
+
 // Replaces the file whole: the content goes into a new file beside it that then takes its
 // place, so a failed or interrupted write leaves the old file as it was. Returns false when
 // the file could not be replaced.

@@ -273,6 +273,16 @@ TEST_F(PipelineTest, FramesThatCannotBeProcessedAreSkipped)
     truncated.setHeader(header);
     EXPECT_FALSE(Run(truncated, PipelineOptions{}).processed);
 
+    // No pixels at all: a bare header whose height is huge must not be walked row by row.
+    for (const auto& [width, height] : {std::pair{0, 2'100'000'000}, std::pair{2'100'000'000, 0}}) {
+        FrameRecord empty(MakeBitmapHeader(width, height, 24));
+        ASSERT_EQ(empty.size(), kBitmapHeaderSize);
+        PipelineOptions everything;
+        everything.mask = everything.morphology = everything.lens = true;
+        EXPECT_FALSE(Run(empty, everything).processed);
+    }
+    EXPECT_EQ(state.fpsFrames, 0);
+
 }
 
 // Every mode, filter, mask, morphology and lens on tiny and odd frames: the sanitizer
@@ -293,7 +303,7 @@ TEST_F(PipelineTest, TinyAndOddFramesGoThroughEveryOption)
                 options.dilationCount = 3;
                 options.sourceMode = effect % 2;
                 FrameRecord frame = MakeFrame(width, height, {200, 50, 50});
-                EXPECT_TRUE(Run(frame, options).processed) << width << "x" << height;
+                EXPECT_EQ(Run(frame, options).processed, width * height > 0) << width << "x" << height;
             }
         }
     }

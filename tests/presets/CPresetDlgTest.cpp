@@ -41,7 +41,13 @@ TEST(CPresetDlgTest, OkChecksTheName)
     const Case cases[] = {
         {QStringLiteral("Dusk"), true, QStringLiteral("Dusk")},
         {QStringLiteral("  Dusk sky \t"), true, QStringLiteral("Dusk sky")},
-        {QStringLiteral("\"Quoted\""), true, QStringLiteral("\"Quoted\"")},
+        {QStringLiteral("a\"b\""), true, QStringLiteral("a\"b\"")},
+        // A name that starts with a double quote would come back renamed or not at all.
+        {QStringLiteral("\"x\""), false, {}},
+        {QStringLiteral("\"a\"b"), false, {}},
+        {QStringLiteral("\"open"), false, {}},
+        {QStringLiteral("\""), false, {}},
+        {QStringLiteral("\"\""), false, {}},
         {QString::fromLatin1("caf\xe9 \xff"), true, QString::fromLatin1("caf\xe9 \xff")},
         {QString(), false, {}},
         {QStringLiteral(" \t "), false, {}},

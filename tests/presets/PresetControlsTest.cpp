@@ -348,15 +348,15 @@ TEST_F(PresetControlsTest, SaveAsIntoAMissingFolderSaysSo)
     EXPECT_EQ(Items().last(), QStringLiteral("Dusk"));
 }
 
-TEST_F(PresetControlsTest, AQuotedNameComesBackWithoutItsQuotes)
+TEST_F(PresetControlsTest, ANameWithQuotesInsideComesBackAsItself)
 {
     OpenDialog();
-    m_Names = {QStringLiteral("\"Quoted\"")};
+    m_Names = {QStringLiteral("Say \"cheese\"")};
     Click(IDC_SAVE_AS);
-    EXPECT_TRUE(PresetFileContent().startsWith("[\"Quoted\"]\r\n"));
+    EXPECT_TRUE(PresetFileContent().startsWith("[Say \"cheese\"]\r\n"));
     m_pDialog.reset();
     OpenDialog();
-    EXPECT_EQ(Items().last(), QStringLiteral("Quoted"));
+    EXPECT_EQ(Items().last(), QStringLiteral("Say \"cheese\""));
 }
 
 TEST_F(PresetControlsTest, InstalledSaveAsGoesToTheUsersDataFolderAndComesBack)
