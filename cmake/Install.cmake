@@ -13,6 +13,7 @@ set(CPACK_PACKAGE_NAME vizmar)
 set(CPACK_PACKAGE_VENDOR "Halvoren")
 set(CPACK_PACKAGE_CONTACT "Vizmar developers <vizmar@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # The shared libraries the program links decide the package's dependencies.
