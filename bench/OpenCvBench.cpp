@@ -33,8 +33,8 @@ int FullRangeHue(int degrees)
     return degrees * 256 / 360;
 }
 
-const cv::Scalar kLowerHsv(FullRangeHue(kBenchRange.h0), kBenchRange.s0, kBenchRange.v0);
-const cv::Scalar kUpperHsv(FullRangeHue(kBenchRange.h1), kBenchRange.s1, kBenchRange.v1);
+const cv::Scalar kLowerHsv(FullRangeHue(kBenchRange.hueLow), kBenchRange.saturationLow, kBenchRange.valueLow);
+const cv::Scalar kUpperHsv(FullRangeHue(kBenchRange.hueHigh), kBenchRange.saturationHigh, kBenchRange.valueHigh);
 
 const cv::Mat kCross = cv::getStructuringElement(cv::MORPH_CROSS, cv::Size(3, 3));
 

@@ -132,12 +132,12 @@ void ColourValueControls::ShowRangeReadouts()
 
     m_settings.SetStoredRange({hue, hueWidth, saturation, saturationWidth, value, valueWidth});
 
-    m_hsvRange.h0 = hue;
-    m_hsvRange.h1 = UpperBound(hue, hueWidth);
-    m_hsvRange.s0 = saturation;
-    m_hsvRange.s1 = saturationWidth != 0 ? UpperBound(saturation, saturationWidth) : 255;
-    m_hsvRange.v0 = value;
-    m_hsvRange.v1 = valueWidth != 0 ? UpperBound(value, valueWidth) : 255;
+    m_hsvRange.hueLow = hue;
+    m_hsvRange.hueHigh = UpperBound(hue, hueWidth);
+    m_hsvRange.saturationLow = saturation;
+    m_hsvRange.saturationHigh = saturationWidth != 0 ? UpperBound(saturation, saturationWidth) : 255;
+    m_hsvRange.valueLow = value;
+    m_hsvRange.valueHigh = valueWidth != 0 ? UpperBound(value, valueWidth) : 255;
 }
 
 void ColourValueControls::OnKillFocusColourEdit(ColourComponent component)

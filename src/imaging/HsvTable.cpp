@@ -111,17 +111,17 @@ HsvTableStorage AllocateWithoutThrowing(std::size_t entryCount)
 VIZMAR_VECTOR_CLONES
 void TestRow(const uint32_t* entries, const HsvRange& range, uint8_t* passes)
 {
-    const bool wraps = range.h1 >= 360;
-    const int32_t h0 = range.h0;
-    const int32_t h1 = range.h1;
-    const int32_t wrappedH1 = range.h1 - 360;
+    const bool wraps = range.hueHigh >= 360;
+    const int32_t hueLow = range.hueLow;
+    const int32_t hueHigh = range.hueHigh;
+    const int32_t wrappedHueHigh = range.hueHigh - 360;
     for (int i = 0; i < kLevels; ++i) {
         const auto hue = int32_t(entries[i] >> 16);
         const int32_t saturation = (entries[i] >> 8) & 0xFF;
         const int32_t value = entries[i] & 0xFF;
-        const bool hueIn = wraps ? (hue >= h0) | (hue <= wrappedH1) : (h0 <= hue) & (hue <= h1);
-        const bool valueIn = (range.v0 <= value) & (value <= range.v1);
-        const bool saturationIn = (range.s0 <= saturation) & (saturation <= range.s1);
+        const bool hueIn = wraps ? (hue >= hueLow) | (hue <= wrappedHueHigh) : (hueLow <= hue) & (hue <= hueHigh);
+        const bool valueIn = (range.valueLow <= value) & (value <= range.valueHigh);
+        const bool saturationIn = (range.saturationLow <= saturation) & (saturation <= range.saturationHigh);
         passes[i] = hueIn & valueIn & saturationIn;
     }
 }
@@ -190,10 +190,10 @@ int InHsvRange(uint8_t b, uint8_t g, uint8_t r, const HsvRange& range)
     if (!g_table)
         return 1;
     const HsvEntry entry = LookupHsv(r, g, b);
-    const bool hueIn = range.h1 < 360 ? range.h0 <= entry.hue && entry.hue <= range.h1
-                                      : entry.hue >= range.h0 || entry.hue <= range.h1 - 360;
-    const bool valueIn = range.v0 <= entry.value && entry.value <= range.v1;
-    const bool saturationIn = range.s0 <= entry.saturation && entry.saturation <= range.s1;
+    const bool hueIn = range.hueHigh < 360 ? range.hueLow <= entry.hue && entry.hue <= range.hueHigh
+                                      : entry.hue >= range.hueLow || entry.hue <= range.hueHigh - 360;
+    const bool valueIn = range.valueLow <= entry.value && entry.value <= range.valueHigh;
+    const bool saturationIn = range.saturationLow <= entry.saturation && entry.saturation <= range.saturationHigh;
     return hueIn && valueIn && saturationIn ? 1 : 0;
 }
 

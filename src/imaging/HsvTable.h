@@ -16,12 +16,12 @@ struct HsvEntry {
 // The lowest and highest passing hue, saturation and value. A hue upper bound of 360 or more
 // wraps through 0.
 struct HsvRange {
-    int32_t h0 = 0;
-    int32_t h1 = 359;
-    int32_t s0 = 30;
-    int32_t s1 = 255;
-    int32_t v0 = 30;
-    int32_t v1 = 255;
+    int32_t hueLow = 0;
+    int32_t hueHigh = 359;
+    int32_t saturationLow = 30;
+    int32_t saturationHigh = 255;
+    int32_t valueLow = 30;
+    int32_t valueHigh = 255;
     bool operator==(const HsvRange&) const = default;
 };
 

@@ -150,8 +150,8 @@ TEST_F(ColourValueControlsTest, AHueRangeBeyond359WrapsThroughRed)
     ASSERT_TRUE(HasHsvTable());
     Edit(IDC_HUE_WIDTH)->setText(QStringLiteral("100"));
     TypeAndLeave(IDC_HUE, QStringLiteral("300"));
-    EXPECT_EQ(Range().h0, 300);
-    EXPECT_EQ(Range().h1, 400);
+    EXPECT_EQ(Range().hueLow, 300);
+    EXPECT_EQ(Range().hueHigh, 400);
     EXPECT_EQ(Text(IDC_HUE_RANGE), QStringLiteral("0.8333 - 1.1111"));
 
     const std::optional<RgbTriple> hue20 = ColourWithTableHue(20);
@@ -167,9 +167,9 @@ TEST_F(ColourValueControlsTest, AHueRangeBeyond359WrapsThroughRed)
 TEST_F(ColourValueControlsTest, ATypedWidthCountsFromTheNextColourChangeAndReachesTheSettings)
 {
     Edit(IDC_SATURATION_WIDTH)->setText(QStringLiteral("40"));
-    EXPECT_EQ(Range().s1, 255) << "no handler of its own";
+    EXPECT_EQ(Range().saturationHigh, 255) << "no handler of its own";
     TypeAndLeave(IDC_SATURATION, QStringLiteral("100"));
-    EXPECT_EQ(Range().s1, 140);
+    EXPECT_EQ(Range().saturationHigh, 140);
     EXPECT_EQ(Text(IDC_SATURATION_RANGE), QStringLiteral("0.3922 - 0.5490"));
     const CGlobal& global = Dialog().global();
     EXPECT_EQ(global.HsvS0, 100);
@@ -182,8 +182,8 @@ TEST_F(ColourValueControlsTest, AHugeWidthStopsAtTheLargestBoundInsteadOfWrappin
 {
     Edit(IDC_HUE_WIDTH)->setText(QStringLiteral("99999999999"));
     TypeAndLeave(IDC_HUE, QStringLiteral("10"));
-    EXPECT_EQ(Range().h0, 10);
-    EXPECT_EQ(Range().h1, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(Range().hueLow, 10);
+    EXPECT_EQ(Range().hueHigh, std::numeric_limits<int32_t>::max());
 }
 
 TEST_F(ColourValueControlsTest, TheHueSpinReaches360ButTheHueStopsAt359)

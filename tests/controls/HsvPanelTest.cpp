@@ -193,7 +193,7 @@ TEST_F(HsvPanelTest, EveryDragStepMovesTheColourEditsAndResetsTheOptionSpins)
     EXPECT_EQ(Text(IDC_DILATION_COUNT), QStringLiteral("2"));
     EXPECT_EQ(Text(IDC_LENS_PARAMETER), QStringLiteral("10"));
     EXPECT_EQ(Text(IDC_HUE_RANGE), QStringLiteral("0.5000 - 1.4972"));
-    EXPECT_EQ(Dialog().pipelineState().hsvRange.h0, 180);
+    EXPECT_EQ(Dialog().pipelineState().hsvRange.hueLow, 180);
 }
 }  // namespace
 

@@ -34,7 +34,7 @@ TEST_F(HsvPassBitsTest, AgreeWithTheRangeTestForEveryColour)
             for (int g = 0; g < 256; ++g)
                 for (int b = 0; b < 256; ++b)
                     ASSERT_EQ(PassBit(bits, IndexOf(r, g, b)), InHsvRange(uint8_t(b), uint8_t(g), uint8_t(r), range))
-                        << r << "," << g << "," << b << " in range from hue " << range.h0;
+                        << r << "," << g << "," << b << " in range from hue " << range.hueLow;
     }
 }
 
@@ -56,7 +56,7 @@ TEST_F(HsvPassBitsTest, FollowEveryChangeOfTheRange)
             const uint32_t index = colours() & 0xFFFFFF;
             const int expected = InHsvRange(uint8_t(index), uint8_t(index >> 8), uint8_t(index >> 16), range);
             ASSERT_EQ(PassBit(bits, index), expected)
-                << "colour " << index << " in range from hue " << range.h0 << " to " << range.h1;
+                << "colour " << index << " in range from hue " << range.hueLow << " to " << range.hueHigh;
         }
     }
 }
