@@ -35,7 +35,7 @@ public:
     ~CVizmarDlg() override;
 
     // A control of the template by identifier, or null for an identifier it does not have.
-    QWidget* control(int id) const { return m_Controls.value(id); }
+    QWidget* control(int id) const { return m_controls.value(id); }
     template <class Control>
     Control* controlAs(int id) const
     {
@@ -47,7 +47,7 @@ public:
     // No control shows this (the frame counter shows positions, and the display looks the
     // same for a frame shown once or twice), yet the sources' tests must tell a frame
     // shown twice, or skipped, from one shown once.
-    int FramesProcessed() const { return m_State.fpsFrames; }
+    int FramesProcessed() const { return m_state.fpsFrames; }
 
     // A window command: the About entry opens the About box; other commands do what the
     // window manager would.
@@ -88,21 +88,21 @@ private:
 
     CGlobal m_Global;
     QIcon m_hIcon;
-    PipelineState m_State;
-    PipelineOptions m_Options;
-    DialogBaseUnits m_Units;
-    QHash<int, QWidget*> m_Controls;
-    CameraView* m_pCameraView = nullptr;
-    QMenu* m_pWindowMenu = nullptr;
+    PipelineState m_state;
+    PipelineOptions m_options;
+    DialogBaseUnits m_units;
+    QHash<int, QWidget*> m_controls;
+    CameraView* m_cameraView = nullptr;
+    QMenu* m_windowMenu = nullptr;
     QRect m_rcCam;
     QRect m_rcOldMask;
     QRect m_rcNewMask;
-    CurrentColour m_Colour;
-    GlobalColourSettings m_ColourSettings{m_Global};
-    HsvPanel* m_pHsvPanel = nullptr;
-    std::unique_ptr<ColourValueControls> m_pColourControls;
-    std::unique_ptr<OptionControls> m_pOptionControls;
-    std::unique_ptr<PresetControls> m_pPresets;
+    CurrentColour m_colour;
+    GlobalColourSettings m_colourSettings{m_Global};
+    HsvPanel* m_hsvPanel = nullptr;
+    std::unique_ptr<ColourValueControls> m_colourControls;
+    std::unique_ptr<OptionControls> m_optionControls;
+    std::unique_ptr<PresetControls> m_presets;
     // Last, so that the sources stop before anything they feed goes away.
-    std::unique_ptr<SourceControl> m_pSourceControl;
+    std::unique_ptr<SourceControl> m_sourceControl;
 };

@@ -39,40 +39,40 @@ struct Message {
 class PresetControlsTest : public ::testing::Test {
 protected:
     PresetControlsTest()
-        : m_Hook([this](QDialog& dialog) { return Answer(dialog); })
+        : m_hook([this](QDialog& dialog) { return Answer(dialog); })
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Settings.path());
-        SetProgramFolderForTesting(m_Program.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+        SetProgramFolderForTesting(m_program.path());
     }
 
     ~PresetControlsTest() override
     {
-        m_pDialog.reset();
+        m_dialog.reset();
         SetProgramFolderForTesting(QString());
     }
 
     void WritePresetFile(const QByteArray& content)
     {
-        QFile file(m_Program.file(kPresetFileName));
+        QFile file(m_program.file(kPresetFileName));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
 
     QByteArray PresetFileContent() const
     {
-        QFile file(m_Program.file(kPresetFileName));
+        QFile file(m_program.file(kPresetFileName));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
     void OpenDialog()
     {
-        m_pDialog = std::make_unique<CVizmarDlg>();
-        m_pDialog->show();
-        m_pDialog->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDialog.get()));
+        m_dialog = std::make_unique<CVizmarDlg>();
+        m_dialog->show();
+        m_dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
     }
 
-    QComboBox* Box() { return m_pDialog->controlAs<QComboBox>(IDC_PRESET); }
+    QComboBox* Box() { return m_dialog->controlAs<QComboBox>(IDC_PRESET); }
     QStringList Items()
     {
         QStringList items;
@@ -90,29 +90,29 @@ protected:
         ASSERT_EQ(Box()->currentIndex(), position);
     }
 
-    void Click(int id) { QTest::mouseClick(m_pDialog->controlAs<QPushButton>(id), Qt::LeftButton); }
+    void Click(int id) { QTest::mouseClick(m_dialog->controlAs<QPushButton>(id), Qt::LeftButton); }
 
     // Types into an edit as the user does, then moves the focus on so that it takes effect.
     void TypeAndLeave(int id, const QString& text)
     {
-        auto* edit = m_pDialog->controlAs<QLineEdit>(id);
+        auto* edit = m_dialog->controlAs<QLineEdit>(id);
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, text);
-        m_pDialog->control(IDC_PRESET)->setFocus();
+        m_dialog->control(IDC_PRESET)->setFocus();
         ASSERT_FALSE(edit->hasFocus());
     }
 
     int Answer(QDialog& dialog)
     {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
-            m_Messages.push_back({box->text(), box->icon(), box->standardButtons(), box->windowTitle()});
-            return m_Answers.empty() ? QMessageBox::No : m_Answers.takeFirst();
+            m_messages.push_back({box->text(), box->icon(), box->standardButtons(), box->windowTitle()});
+            return m_answers.empty() ? QMessageBox::No : m_answers.takeFirst();
         }
         if (auto* nameDialog = qobject_cast<CPresetDlg*>(&dialog)) {
-            if (m_Names.empty())
+            if (m_names.empty())
                 return QDialog::Rejected;
-            nameDialog->findChild<QLineEdit*>(QStringLiteral("1034"))->setText(m_Names.takeFirst());
+            nameDialog->findChild<QLineEdit*>(QStringLiteral("1034"))->setText(m_names.takeFirst());
             QTest::mouseClick(nameDialog->findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
             return nameDialog->result();
         }
@@ -122,16 +122,16 @@ protected:
 
     RgbTriple OldMaskOnScreen()
     {
-        return SwatchOnScreen(*m_pDialog, QStringLiteral("Old Mask"));
+        return SwatchOnScreen(*m_dialog, QStringLiteral("Old Mask"));
     }
 
-    TempFolder m_Settings;
-    TempFolder m_Program;
-    std::unique_ptr<CVizmarDlg> m_pDialog;
-    ScopedModalHook m_Hook;
-    QStringList m_Names;
-    QList<int> m_Answers;
-    std::vector<Message> m_Messages;
+    TempFolder m_settings;
+    TempFolder m_program;
+    std::unique_ptr<CVizmarDlg> m_dialog;
+    ScopedModalHook m_hook;
+    QStringList m_names;
+    QList<int> m_answers;
+    std::vector<Message> m_messages;
 };
 
 TEST_F(PresetControlsTest, WithoutAFileOnlyCustomAndTheBuiltInsAreListed)
@@ -139,11 +139,11 @@ TEST_F(PresetControlsTest, WithoutAFileOnlyCustomAndTheBuiltInsAreListed)
     OpenDialog();
     EXPECT_EQ(Items(), QStringList({"Custom", "Red", "Green", "Blue"}));
     EXPECT_EQ(Box()->currentIndex(), -1);
-    EXPECT_EQ(m_pDialog->controlAs<QComboBox>(IDC_EFFECT)->currentText(), QStringLiteral("none"));
+    EXPECT_EQ(m_dialog->controlAs<QComboBox>(IDC_EFFECT)->currentText(), QStringLiteral("none"));
     const StoredColourRange ranges[] = {{333, 60, 127, 0, 104, 0}, {105, 76, 40, 0, 54, 0}, {218, 60, 104, 0, 54, 0}};
     for (int position = 1; position <= 3; ++position) {
         Choose(position);
-        EXPECT_EQ(ShownStoredRange(*m_pDialog), ranges[position - 1]) << position;
+        EXPECT_EQ(ShownStoredRange(*m_dialog), ranges[position - 1]) << position;
     }
 }
 
@@ -158,17 +158,17 @@ TEST_F(PresetControlsTest, FilePresetsFollowTheBuiltInsInFileOrder)
 TEST_F(PresetControlsTest, ChoosingAPresetLoadsItsRangeAndBothSwatchesShowIt)
 {
     OpenDialog();
-    m_pDialog->upDown(IDC_EROSION_SPIN)->SetPos(7);
+    m_dialog->upDown(IDC_EROSION_SPIN)->SetPos(7);
     Choose(2);
-    EXPECT_EQ(ShownHsv(*m_pDialog), (HsvTriple{105, 40, 54}));
-    EXPECT_EQ(ShownRgb(*m_pDialog), HsvToRgb({105, 40, 54}));
+    EXPECT_EQ(ShownHsv(*m_dialog), (HsvTriple{105, 40, 54}));
+    EXPECT_EQ(ShownRgb(*m_dialog), HsvToRgb({105, 40, 54}));
     EXPECT_EQ(OldMaskOnScreen(), HsvToRgb({105, 40, 54})) << "at once, not at the next repaint";
-    EXPECT_EQ(m_pDialog->controlAs<QLineEdit>(IDC_HUE_WIDTH)->text(), QStringLiteral("76"));
-    EXPECT_EQ(m_pDialog->controlAs<QLineEdit>(IDC_SATURATION_WIDTH)->text(), QStringLiteral("0"));
-    EXPECT_EQ(m_pDialog->controlAs<QLineEdit>(IDC_HUE)->text(), QStringLiteral("105"));
-    EXPECT_EQ(m_pDialog->controlAs<QLineEdit>(IDC_EROSION_COUNT)->text(), QStringLiteral("2"));
-    EXPECT_EQ(ShownRange(*m_pDialog), (HsvRange{105, 181, 40, 255, 54, 255}));
-    EXPECT_FALSE(QFile::exists(m_Settings.file(QStringLiteral("Halvoren/tarsel.conf"))))
+    EXPECT_EQ(m_dialog->controlAs<QLineEdit>(IDC_HUE_WIDTH)->text(), QStringLiteral("76"));
+    EXPECT_EQ(m_dialog->controlAs<QLineEdit>(IDC_SATURATION_WIDTH)->text(), QStringLiteral("0"));
+    EXPECT_EQ(m_dialog->controlAs<QLineEdit>(IDC_HUE)->text(), QStringLiteral("105"));
+    EXPECT_EQ(m_dialog->controlAs<QLineEdit>(IDC_EROSION_COUNT)->text(), QStringLiteral("2"));
+    EXPECT_EQ(ShownRange(*m_dialog), (HsvRange{105, 181, 40, 255, 54, 255}));
+    EXPECT_FALSE(QFile::exists(m_settings.file(QStringLiteral("Halvoren/tarsel.conf"))))
         << "a selection writes no settings";
     EXPECT_EQ(PresetFileContent(), QByteArray("<missing>")) << "nor the preset file";
     Click(IDC_SAVE);
@@ -178,22 +178,22 @@ TEST_F(PresetControlsTest, ChoosingAPresetLoadsItsRangeAndBothSwatchesShowIt)
 TEST_F(PresetControlsTest, ChoosingCustomChangesNothing)
 {
     OpenDialog();
-    const HsvTriple before = ShownHsv(*m_pDialog);
-    m_pDialog->upDown(IDC_EROSION_SPIN)->SetPos(7);
+    const HsvTriple before = ShownHsv(*m_dialog);
+    m_dialog->upDown(IDC_EROSION_SPIN)->SetPos(7);
     Choose(0);
-    EXPECT_EQ(ShownHsv(*m_pDialog), before);
-    EXPECT_EQ(m_pDialog->controlAs<QLineEdit>(IDC_EROSION_COUNT)->text(), QStringLiteral("7"));
+    EXPECT_EQ(ShownHsv(*m_dialog), before);
+    EXPECT_EQ(m_dialog->controlAs<QLineEdit>(IDC_EROSION_COUNT)->text(), QStringLiteral("7"));
 }
 
 TEST_F(PresetControlsTest, SaveWritesTheRangeToTheSettingsAndTakesTheColourAsOldMask)
 {
     OpenDialog();
-    m_pDialog->controlAs<QLineEdit>(IDC_VALUE_WIDTH)->setText(QStringLiteral("17"));
-    auto* hue = m_pDialog->controlAs<QLineEdit>(IDC_HUE);
+    m_dialog->controlAs<QLineEdit>(IDC_VALUE_WIDTH)->setText(QStringLiteral("17"));
+    auto* hue = m_dialog->controlAs<QLineEdit>(IDC_HUE);
     hue->setFocus();
     hue->setText(QStringLiteral("200"));
     Click(IDC_SAVE);
-    const RgbTriple current = ShownRgb(*m_pDialog);
+    const RgbTriple current = ShownRgb(*m_dialog);
     EXPECT_EQ(current, HsvToRgb({200, 30, 30}));
     EXPECT_EQ(OldMaskOnScreen(), current);
 
@@ -203,30 +203,30 @@ TEST_F(PresetControlsTest, SaveWritesTheRangeToTheSettingsAndTakesTheColourAsOld
     for (const auto& [name, value] : expected)
         EXPECT_EQ(store.value(QLatin1String(name)).toInt(), value) << name;
     EXPECT_EQ(Items().size(), 4) << "the presets are left alone";
-    EXPECT_TRUE(m_Messages.empty());
+    EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(PresetControlsTest, SaveAsAddsTheRangeUnderANewNameEvenTwice)
 {
     OpenDialog();
     Choose(3);
-    m_Names = {QStringLiteral("  Dusk "), QStringLiteral("Dusk")};
+    m_names = {QStringLiteral("  Dusk "), QStringLiteral("Dusk")};
     Click(IDC_SAVE_AS);
     Click(IDC_SAVE_AS);
     EXPECT_EQ(Items(), QStringList({"Custom", "Red", "Green", "Blue", "Dusk", "Dusk"}));
     EXPECT_EQ(Box()->currentIndex(), 3) << "the selection stays";
     EXPECT_EQ(PresetFileContent(), QByteArray("[Dusk]\r\n218,60,104,0,54,0\r\n[Dusk]\r\n218,60,104,0,54,0\r\n"));
-    EXPECT_TRUE(m_Messages.empty());
+    EXPECT_TRUE(m_messages.empty());
 
     // Both come back at the next start, each with its own values.
-    m_pDialog.reset();
+    m_dialog.reset();
     WritePresetFile("[Dusk]\r\n1,2,3,4,5,6\r\n[Dusk]\r\n6,5,4,3,2,1\r\n");
     OpenDialog();
     ASSERT_EQ(Items(), QStringList({"Custom", "Red", "Green", "Blue", "Dusk", "Dusk"}));
     Choose(4);
-    EXPECT_EQ(ShownStoredRange(*m_pDialog), (StoredColourRange{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(ShownStoredRange(*m_dialog), (StoredColourRange{1, 2, 3, 4, 5, 6}));
     Choose(5);
-    EXPECT_EQ(ShownStoredRange(*m_pDialog), (StoredColourRange{6, 5, 4, 3, 2, 1}));
+    EXPECT_EQ(ShownStoredRange(*m_dialog), (StoredColourRange{6, 5, 4, 3, 2, 1}));
 }
 
 TEST_F(PresetControlsTest, SaveAsTakesTheCurrentColourAsOldMask)
@@ -236,7 +236,7 @@ TEST_F(PresetControlsTest, SaveAsTakesTheCurrentColourAsOldMask)
     TypeAndLeave(IDC_GREEN, QStringLiteral("255"));
     TypeAndLeave(IDC_BLUE, QStringLiteral("0"));
     ASSERT_NE(OldMaskOnScreen(), (RgbTriple{255, 255, 0}));
-    m_Names = {QStringLiteral("Yellow")};
+    m_names = {QStringLiteral("Yellow")};
     Click(IDC_SAVE_AS);
     EXPECT_EQ(OldMaskOnScreen(), (RgbTriple{255, 255, 0}));
 }
@@ -248,28 +248,28 @@ TEST_F(PresetControlsTest, CancelledSaveAsAddsNothing)
     TypeAndLeave(IDC_RED, QStringLiteral("1"));
     TypeAndLeave(IDC_GREEN, QStringLiteral("2"));
     TypeAndLeave(IDC_BLUE, QStringLiteral("3"));
-    m_Names = {QStringLiteral("[bad]")};
+    m_names = {QStringLiteral("[bad]")};
     Click(IDC_SAVE_AS);
     EXPECT_EQ(Items().size(), 4);
     EXPECT_EQ(OldMaskOnScreen(), oldMask);
     EXPECT_EQ(PresetFileContent(), QByteArray("<missing>"));
-    EXPECT_TRUE(m_Messages.empty());
+    EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(PresetControlsTest, DelOnABuiltInAsksFirstThenRefuses)
 {
     OpenDialog();
     Choose(1);
-    m_Answers = {QMessageBox::Yes};
+    m_answers = {QMessageBox::Yes};
     Click(IDC_DELETE_PRESET);
-    ASSERT_EQ(m_Messages.size(), 2u);
-    EXPECT_EQ(m_Messages[0].text, QStringLiteral("Are you sure to delete current selected PRESET?"));
-    EXPECT_EQ(m_Messages[0].icon, QMessageBox::Question);
-    EXPECT_EQ(m_Messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(m_Messages[1].text, QStringLiteral("Unable to delete default PRESET."));
-    EXPECT_EQ(m_Messages[1].icon, QMessageBox::Warning);
-    EXPECT_EQ(m_Messages[1].buttons, QMessageBox::Ok);
-    for (const Message& message : m_Messages)
+    ASSERT_EQ(m_messages.size(), 2u);
+    EXPECT_EQ(m_messages[0].text, QStringLiteral("Are you sure to delete current selected PRESET?"));
+    EXPECT_EQ(m_messages[0].icon, QMessageBox::Question);
+    EXPECT_EQ(m_messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(m_messages[1].text, QStringLiteral("Unable to delete default PRESET."));
+    EXPECT_EQ(m_messages[1].icon, QMessageBox::Warning);
+    EXPECT_EQ(m_messages[1].buttons, QMessageBox::Ok);
+    for (const Message& message : m_messages)
         EXPECT_EQ(message.caption, kApplicationTitle);
     EXPECT_EQ(Items(), QStringList({"Custom", "Red", "Green", "Blue"}));
     EXPECT_EQ(Box()->currentIndex(), 1);
@@ -280,9 +280,9 @@ TEST_F(PresetControlsTest, DelAnsweredNoDeletesNothing)
     WritePresetFile("[A]\r\n1,2,3,4,5,6\r\n");
     OpenDialog();
     Choose(4);
-    m_Answers = {QMessageBox::No};
+    m_answers = {QMessageBox::No};
     Click(IDC_DELETE_PRESET);
-    EXPECT_EQ(m_Messages.size(), 1u);
+    EXPECT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(Items().size(), 5);
     EXPECT_EQ(PresetFileContent(), QByteArray("[A]\r\n1,2,3,4,5,6\r\n"));
 }
@@ -290,10 +290,10 @@ TEST_F(PresetControlsTest, DelAnsweredNoDeletesNothing)
 TEST_F(PresetControlsTest, DelWithNoSelectionRefusesAfterTheQuestion)
 {
     OpenDialog();
-    m_Answers = {QMessageBox::Yes};
+    m_answers = {QMessageBox::Yes};
     Click(IDC_DELETE_PRESET);
-    ASSERT_EQ(m_Messages.size(), 2u);
-    EXPECT_EQ(m_Messages[1].text, QStringLiteral("Unable to delete default PRESET."));
+    ASSERT_EQ(m_messages.size(), 2u);
+    EXPECT_EQ(m_messages[1].text, QStringLiteral("Unable to delete default PRESET."));
 }
 
 TEST_F(PresetControlsTest, DeletingTheOnlyUserPresetLeavesAnEmptyFile)
@@ -301,14 +301,14 @@ TEST_F(PresetControlsTest, DeletingTheOnlyUserPresetLeavesAnEmptyFile)
     WritePresetFile("[A]\r\n1,2,3,4,5,6\r\n");
     OpenDialog();
     Choose(4);
-    const HsvTriple chosen = ShownHsv(*m_pDialog);
-    m_Answers = {QMessageBox::Yes};
+    const HsvTriple chosen = ShownHsv(*m_dialog);
+    m_answers = {QMessageBox::Yes};
     Click(IDC_DELETE_PRESET);
-    EXPECT_EQ(m_Messages.size(), 1u);
+    EXPECT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(Items(), QStringList({"Custom", "Red", "Green", "Blue"}));
     EXPECT_EQ(Box()->currentIndex(), 0);
-    EXPECT_EQ(ShownHsv(*m_pDialog), chosen) << "selecting Custom loads nothing";
-    EXPECT_TRUE(QFile::exists(m_Program.file(kPresetFileName)));
+    EXPECT_EQ(ShownHsv(*m_dialog), chosen) << "selecting Custom loads nothing";
+    EXPECT_TRUE(QFile::exists(m_program.file(kPresetFileName)));
     EXPECT_EQ(PresetFileContent(), QByteArray());
 }
 
@@ -317,7 +317,7 @@ TEST_F(PresetControlsTest, DeletingAPresetKeepsTheOthersInOrder)
     WritePresetFile("[A]\r\n1,2,3,4,5,6\r\n[B]\r\n2,2,2,2,2,2\r\n[C]\r\n3,3,3,3,3,3\r\n");
     OpenDialog();
     Choose(5);
-    m_Answers = {QMessageBox::Yes};
+    m_answers = {QMessageBox::Yes};
     Click(IDC_DELETE_PRESET);
     EXPECT_EQ(Items(), QStringList({"Custom", "Red", "Green", "Blue", "A", "C"}));
     EXPECT_EQ(PresetFileContent(), QByteArray("[A]\r\n1,2,3,4,5,6\r\n[C]\r\n3,3,3,3,3,3\r\n"));
@@ -330,7 +330,7 @@ TEST_F(PresetControlsTest, AFailedSaveAsKeepsTheOldFileAndSaysSo)
     const QByteArray old = "[Kept]\r\n1,2,3,4,5,6\r\n[Also kept]\r\n7,8,9,10,11,12\r\n";
     WritePresetFile(old);
     OpenDialog();
-    m_Names = {QStringLiteral("A name long enough to push the file past its size limit")};
+    m_names = {QStringLiteral("A name long enough to push the file past its size limit")};
 
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -342,10 +342,10 @@ TEST_F(PresetControlsTest, AFailedSaveAsKeepsTheOldFileAndSaysSo)
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
-    ASSERT_EQ(m_Messages.size(), 1u);
-    EXPECT_EQ(m_Messages[0].text, QStringLiteral("Saving PRESET ini error!"));
-    EXPECT_EQ(m_Messages[0].icon, QMessageBox::NoIcon);
-    EXPECT_EQ(m_Messages[0].buttons, QMessageBox::Ok);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, QStringLiteral("Saving PRESET ini error!"));
+    EXPECT_EQ(m_messages[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(m_messages[0].buttons, QMessageBox::Ok);
     EXPECT_EQ(PresetFileContent(), old);
     EXPECT_EQ(Items().size(), 7) << "the new preset stays listed";
 }
@@ -353,42 +353,42 @@ TEST_F(PresetControlsTest, AFailedSaveAsKeepsTheOldFileAndSaysSo)
 TEST_F(PresetControlsTest, SaveAsIntoAMissingFolderSaysSo)
 {
     OpenDialog();
-    SetProgramFolderForTesting(m_Program.file(QStringLiteral("gone")));
-    m_Names = {QStringLiteral("Dusk")};
+    SetProgramFolderForTesting(m_program.file(QStringLiteral("gone")));
+    m_names = {QStringLiteral("Dusk")};
     Click(IDC_SAVE_AS);
-    ASSERT_EQ(m_Messages.size(), 1u);
-    EXPECT_EQ(m_Messages[0].text, QStringLiteral("Saving PRESET ini error!"));
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, QStringLiteral("Saving PRESET ini error!"));
     EXPECT_EQ(Items().last(), QStringLiteral("Dusk"));
 }
 
 TEST_F(PresetControlsTest, AQuotedNameComesBackWithoutItsQuotes)
 {
     OpenDialog();
-    m_Names = {QStringLiteral("\"Quoted\"")};
+    m_names = {QStringLiteral("\"Quoted\"")};
     Click(IDC_SAVE_AS);
     EXPECT_TRUE(PresetFileContent().startsWith("[\"Quoted\"]\r\n"));
-    m_pDialog.reset();
+    m_dialog.reset();
     OpenDialog();
     EXPECT_EQ(Items().last(), QStringLiteral("Quoted"));
 }
 
 TEST_F(PresetControlsTest, InstalledSaveAsGoesToTheUsersDataFolderAndComesBack)
 {
-    InstalledProgram installed(m_Program.path());
+    InstalledProgram installed(m_program.path());
     WritePresetFile("[Shipped]\r\n1,2,3,4,5,6\r\n");
     OpenDialog();
     EXPECT_EQ(Items().last(), QStringLiteral("Shipped")) << "the file beside the program is read";
 
-    m_Names = {QStringLiteral("Dusk")};
+    m_names = {QStringLiteral("Dusk")};
     Click(IDC_SAVE_AS);
-    EXPECT_TRUE(m_Messages.empty());
+    EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(PresetFileContent(), QByteArray("[Shipped]\r\n1,2,3,4,5,6\r\n")) << "nothing is written beside it";
     QFile userFile(installed.DataFolder() + QStringLiteral("/preset.ini"));
     ASSERT_TRUE(userFile.open(QIODevice::ReadOnly));
     const QByteArray saved = userFile.readAll();
     EXPECT_TRUE(saved.startsWith("[Shipped]\r\n1,2,3,4,5,6\r\n[Dusk]\r\n")) << saved.toStdString();
 
-    m_pDialog.reset();
+    m_dialog.reset();
     OpenDialog();
     EXPECT_EQ(Items(), QStringList({"Custom", "Red", "Green", "Blue", "Shipped", "Dusk"}));
 }
