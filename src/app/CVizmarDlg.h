@@ -43,22 +43,11 @@ public:
     }
     UpDownControl* upDown(int id) const;
 
-    CGlobal& global() { return m_Global; }
-    PipelineState& pipelineState() { return m_state; }
-    PipelineOptions& pipelineOptions() { return m_options; }
-    CameraView& cameraView() { return *m_cameraView; }
-    CurrentColour& currentColour() { return m_colour; }
-    HsvPanel& hsvPanel() { return *m_hsvPanel; }
-    ColourValueControls& colourControls() { return *m_colourControls; }
-    PresetControls& presets() { return *m_presets; }
-    SourceControl& sourceControl() { return *m_sourceControl; }
-    QMenu& windowMenu() { return *m_windowMenu; }
-    const DialogBaseUnits& baseUnits() const { return m_units; }
-
-    // Where frames are drawn, and the two swatch frames, in dialog coordinates.
-    const QRect& cameraRect() const { return m_rcCam; }
-    const QRect& oldMaskRect() const { return m_rcOldMask; }
-    const QRect& newMaskRect() const { return m_rcNewMask; }
+    // How many frames have reached the pipeline since the frame-rate count last restarted.
+    // No control shows this (the frame counter shows positions, and the display looks the
+    // same for a frame shown once or twice), yet the sources' tests must tell a frame
+    // shown twice, or skipped, from one shown once.
+    int FramesProcessed() const { return m_state.fpsFrames; }
 
     // A window command: the About entry opens the About box; other commands do what the
     // window manager would.

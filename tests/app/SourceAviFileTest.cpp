@@ -1,5 +1,4 @@
 #include "app/SourceDialogFixture.h"
-#include "sources/SourceControl.h"
 #include "sources/avi/AviTestVideo.h"
 #include "support/InstalledProgram.h"
 
@@ -52,11 +51,34 @@ protected:
 
     QSlider& Slider() { return *Dialog().controlAs<QSlider>(IDC_FRAME_SLIDER); }
     QString Counter() { return Dialog().controlAs<QLineEdit>(IDC_FRAME_COUNTER)->text(); }
-    AviFileSource& Source() { return Dialog().sourceControl().AviFile(); }
+    // A file is open: its frames can be snapped and played.
+    bool HasFile() { return Text(IDC_ADD_CAM) == QStringLiteral("Snapshot") && Enabled(IDC_CAM_SETUP); }
 
-    // The last frame the pipeline took in, before and after processing.
-    std::vector<uint8_t> PipelineInput() { return PixelsOf(Dialog().pipelineState().unprocessedCopy); }
-    const FrameRecord& LastOutput() { return Dialog().pipelineState().bufferSet[kLastOutputBuffer]; }
+    // Whether the display shows frame n of video as it is stored: unmirrored, the pixels
+    // as given (or widened from 16 bits), at the file's size and depth.
+    bool ShowsFrame(const TestVideo& video, int n, int bitCount = 24)
+    {
+        const std::vector<uint8_t> pixels = video.bytesPerPixel == 2 ? As24Bit(video.BottomUp(n)) : video.BottomUp(n);
+        FrameRecord record(MakeBitmapHeader(video.width, video.height, bitCount));
+        record.resize(kBitmapHeaderSize + pixels.size());
+        std::copy(pixels.begin(), pixels.end(), record.pixels());
+        return Shows(record);
+    }
+
+    // Takes a snapshot and returns the frame it holds: the frame as the dialog last
+    // processed it.
+    FrameRecord Snap()
+    {
+        const QStringList before = Snapshots();
+        Click(IDC_ADD_CAM);
+        for (const QString& name : Snapshots()) {
+            if (!before.contains(name))
+                return SnapshotRecord(name);
+        }
+        ADD_FAILURE() << "no snapshot";
+        return {};
+    }
+    std::vector<uint8_t> SnappedPixels() { return PixelsOf(Snap()); }
 
     bool WaitForPlayLabel() { return WaitFor([&] { return Text(IDC_CAM_SETUP) == QStringLiteral("Play"); }); }
 
@@ -104,7 +126,7 @@ TEST_F(AviFileDialogTest, TheOpenDialogOffersAviBmpAndAllFiles)
     EXPECT_TRUE(asked);
     EXPECT_TRUE(m_messages.isEmpty()) << "a cancelled dialog says nothing";
     EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Open"));
-    EXPECT_FALSE(Source().HasFile());
+    EXPECT_FALSE(Enabled(IDC_CAM_SETUP));
     EXPECT_EQ(Slider().maximum(), 0);
     EXPECT_TRUE(Enabled(IDC_AVI_FILE));
 }
@@ -130,12 +152,10 @@ TEST_F(AviFileDialogTest, EveryFrameOfARaw24BitFileReachesThePipelineUnmirrored)
         if (position > 0)
             QTest::keyClick(&Slider(), Qt::Key_Right);
         EXPECT_EQ(Counter(), QStringLiteral("%1/9").arg(position));
-        EXPECT_TRUE(PipelineInput() == video.BottomUp(position));
-        EXPECT_TRUE(PixelsOf(LastOutput()) == video.BottomUp(position)) << "file frames are not mirrored";
+        EXPECT_TRUE(ShowsFrame(video, position)) << "file frames are not mirrored";
     }
-    EXPECT_TRUE(Shows(LastOutput()));
+    EXPECT_TRUE(SnappedPixels() == video.BottomUp(9)) << "bit for bit";
     EXPECT_EQ(Dialog().controlAs<QLineEdit>(IDC_FPS)->text(), QStringLiteral("N/A"));
-    EXPECT_EQ(Dialog().pipelineState().fpsSum, 0);
 }
 
 TEST_F(AviFileDialogTest, RawDepthsAndPaddedRowsAreShownAsStored)
@@ -156,13 +176,14 @@ TEST_F(AviFileDialogTest, RawDepthsAndPaddedRowsAreShownAsStored)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Open(Write(c.video, {"-c:v", "rawvideo", "-pix_fmt", c.video.pixelFormat}, QString(c.name) + ".avi"));
-        ASSERT_TRUE(Source().HasFile());
-        const BitmapInfoHeader header = Dialog().pipelineState().unprocessedCopy.header();
+        ASSERT_TRUE(HasFile());
+        EXPECT_TRUE(ShowsFrame(c.video, 0, c.bitCount));
+        const FrameRecord snapshot = Snap();
+        const BitmapInfoHeader header = snapshot.header();
         EXPECT_EQ(header.biWidth, c.video.width);
         EXPECT_EQ(header.biHeight, c.video.height);
         EXPECT_EQ(header.biBitCount, c.bitCount);
-        EXPECT_TRUE(PipelineInput() == c.expected(c.video));
-        EXPECT_TRUE(Shows(LastOutput()));
+        EXPECT_TRUE(PixelsOf(snapshot) == c.expected(c.video));
         Click(IDC_DELETE_CAM);
     }
     EXPECT_TRUE(m_messages.isEmpty());
@@ -216,7 +237,6 @@ TEST_F(AviFileDialogTest, FilesThatCannotBeShownAreRefusedWithTheirMessagesInOrd
             expected << c.readerMessage;
         expected << kLoadingError + c.path;
         EXPECT_EQ(m_messages, expected);
-        EXPECT_FALSE(Source().HasFile());
         EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Open"));
         EXPECT_FALSE(Enabled(IDC_CAM_SETUP));
         EXPECT_TRUE(Enabled(IDC_WEB_CAMERA));
@@ -229,25 +249,24 @@ TEST_F(AviFileDialogTest, MjpegFramesAreDecodedShownAndSnapped)
 {
     const TestVideo video = MakeBgr24Video(640, 480, 4);
     Open(Write(video, kMjpeg, "mjpeg.avi"));
-    ASSERT_TRUE(Source().HasFile());
+    ASSERT_TRUE(HasFile());
     EXPECT_EQ(Counter(), QStringLiteral("0/3"));
-    EXPECT_EQ(ClosestFrame(video, PipelineInput()), 0);
-    EXPECT_LT(MeanDifference(PipelineInput(), video.BottomUp(0)), 4.0);
-    EXPECT_TRUE(Shows(LastOutput()));
 
     Click(IDC_ADD_CAM);
     ASSERT_EQ(Snapshots().size(), 1);
     const QByteArray snapshot = ReadFileBytes(m_programFolder.file(Snapshots().first()));
     ASSERT_EQ(snapshot.size(), 14 + 40 + 640 * 480 * 3);
-    const std::vector<uint8_t> output = PixelsOf(LastOutput());
-    EXPECT_TRUE(snapshot.mid(54) == QByteArray(reinterpret_cast<const char*>(output.data()), qsizetype(output.size())));
-    EXPECT_TRUE(Source().HasFile()) << "the file stays open";
+    const FrameRecord snapped = SnapshotRecord(Snapshots().first());
+    EXPECT_EQ(ClosestFrame(video, PixelsOf(snapped)), 0);
+    EXPECT_LT(MeanDifference(PixelsOf(snapped), video.BottomUp(0)), 4.0);
+    EXPECT_TRUE(Shows(snapped));
+    EXPECT_TRUE(HasFile()) << "the file stays open";
 }
 
 TEST_F(AviFileDialogTest, PlayingAOneFrameFileEndsWithoutMoving)
 {
     Open(Write(MakeBgr24Video(32, 8, 1), kRaw24, "one.avi"));
-    ASSERT_TRUE(Source().HasFile());
+    ASSERT_TRUE(HasFile());
     EXPECT_EQ(Slider().maximum(), 0);
     Click(IDC_CAM_SETUP);
     EXPECT_EQ(Text(IDC_CAM_SETUP), QStringLiteral("Stop"));
@@ -262,12 +281,12 @@ TEST_F(AviFileDialogTest, PlayShowsEachFrameOnceAndStopsAtTheEnd)
     const TestVideo video = MakeBgr24Video(64, 48, 10);
     Open(Write(video, kRaw24, "ten.avi"));
     Click(IDC_CAM_SETUP);
-    EXPECT_TRUE(Source().IsPlaying());
+    EXPECT_EQ(Text(IDC_CAM_SETUP), QStringLiteral("Stop"));
     ASSERT_TRUE(WaitForPlayLabel());
 
     EXPECT_EQ(Slider().value(), 9);
     EXPECT_EQ(Counter(), QStringLiteral("9/9"));
-    EXPECT_TRUE(PipelineInput() == video.BottomUp(9));
+    EXPECT_TRUE(ShowsFrame(video, 9));
     EXPECT_EQ(FramesProcessed(), 10);
     QTest::qWait(100);
     EXPECT_EQ(Slider().value(), 9) << "playback does not loop";
@@ -281,7 +300,6 @@ TEST_F(AviFileDialogTest, StopEndsPlaybackAtTheNextTick)
     ASSERT_TRUE(WaitFor([&] { return Slider().value() >= 2; }));
     Click(IDC_CAM_SETUP);
     EXPECT_EQ(Text(IDC_CAM_SETUP), QStringLiteral("Play"));
-    EXPECT_FALSE(Source().IsPlaying());
     const int stoppedAt = Slider().value();
     QTest::qWait(100);
     EXPECT_EQ(Slider().value(), stoppedAt);
@@ -305,14 +323,14 @@ TEST_F(AviFileDialogTest, DraggingTheSliderShowsFramesAndOnceMoreOnRelease)
     EXPECT_GT(whileDragging, before + 1) << "frames are shown while the slider moves";
     EXPECT_EQ(FramesProcessed(), whileDragging + 1) << "and once more on release";
     EXPECT_EQ(Counter(), QStringLiteral("9/9"));
-    EXPECT_TRUE(PipelineInput() == video.BottomUp(9));
+    EXPECT_TRUE(ShowsFrame(video, 9));
 
     slider.setFocus();
     QTest::keyClick(&slider, Qt::Key_Home);
-    EXPECT_TRUE(PipelineInput() == video.BottomUp(0));
+    EXPECT_TRUE(ShowsFrame(video, 0));
     QTest::keyClick(&slider, Qt::Key_PageUp);
     EXPECT_EQ(Counter(), QStringLiteral("%1/9").arg(slider.value()));
-    EXPECT_TRUE(PipelineInput() == video.BottomUp(slider.value()));
+    EXPECT_TRUE(ShowsFrame(video, slider.value()));
 }
 
 TEST_F(AviFileDialogTest, SnapshotWhilePlayingStopsPlaybackAndSavesTheLastOutput)
@@ -321,14 +339,12 @@ TEST_F(AviFileDialogTest, SnapshotWhilePlayingStopsPlaybackAndSavesTheLastOutput
     Click(IDC_CAM_SETUP);
     ASSERT_TRUE(WaitFor([&] { return Slider().value() >= 2; }));
     Click(IDC_ADD_CAM);
-    EXPECT_FALSE(Source().IsPlaying());
-    const std::vector<uint8_t> output = PixelsOf(LastOutput());
+    const int stoppedAt = Slider().value();
     ASSERT_EQ(Snapshots().size(), 1);
-    const QByteArray snapshot = ReadFileBytes(m_programFolder.file(Snapshots().first()));
-    EXPECT_TRUE(snapshot.mid(54) == QByteArray(reinterpret_cast<const char*>(output.data()), qsizetype(output.size())));
+    EXPECT_TRUE(Shows(SnapshotRecord(Snapshots().first())));
 
     ASSERT_TRUE(WaitForPlayLabel());
-    const int stoppedAt = Slider().value();
+    EXPECT_EQ(Slider().value(), stoppedAt) << "no frame follows the snapshot";
     QTest::qWait(100);
     EXPECT_EQ(Slider().value(), stoppedAt);
     EXPECT_LT(stoppedAt, 399);
@@ -341,12 +357,12 @@ TEST_F(AviFileDialogTest, AFrameThatCannotBeDecodedIsSkippedWhileTheCounterMoves
     BlankVideoChunk(path, 2);
 
     Open(path);
-    ASSERT_TRUE(Source().HasFile());
+    ASSERT_TRUE(HasFile());
     Click(IDC_CAM_SETUP);
     ASSERT_TRUE(WaitForPlayLabel());
     EXPECT_EQ(Counter(), QStringLiteral("5/5"));
     EXPECT_EQ(FramesProcessed(), 5) << "six frames, one of them skipped";
-    EXPECT_EQ(ClosestFrame(video, PipelineInput()), 5);
+    EXPECT_EQ(ClosestFrame(video, SnappedPixels()), 5);
     EXPECT_TRUE(m_messages.isEmpty());
 }
 
@@ -355,10 +371,10 @@ TEST_F(AviFileDialogTest, CloseForgetsTheFileAndAFileOfAnotherSizeFollows)
     const TestVideo large = MakeBgr24Video(320, 240, 3);
     const TestVideo small = MakeBgr24Video(64, 48, 5);
     Open(Write(large, kRaw24, "large.avi"));
-    ASSERT_TRUE(Source().HasFile());
+    ASSERT_TRUE(HasFile());
 
     Click(IDC_DELETE_CAM);
-    EXPECT_FALSE(Source().HasFile());
+    EXPECT_FALSE(HasFile());
     EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Open"));
     EXPECT_FALSE(Enabled(IDC_CAM_SETUP));
     EXPECT_TRUE(Enabled(IDC_WEB_CAMERA));
@@ -368,13 +384,12 @@ TEST_F(AviFileDialogTest, CloseForgetsTheFileAndAFileOfAnotherSizeFollows)
     EXPECT_EQ(Picture(), white);
 
     Open(Write(small, kRaw24, "small.avi"));
-    ASSERT_TRUE(Source().HasFile());
+    ASSERT_TRUE(HasFile());
     EXPECT_EQ(Counter(), QStringLiteral("0/4"));
-    EXPECT_EQ(Dialog().pipelineState().unprocessedCopy.header().biWidth, 64);
-    EXPECT_TRUE(PipelineInput() == small.BottomUp(0));
+    EXPECT_TRUE(ShowsFrame(small, 0));
     QTest::keyClick(&Slider(), Qt::Key_End);
-    EXPECT_TRUE(PipelineInput() == small.BottomUp(4));
-    EXPECT_TRUE(Shows(LastOutput()));
+    EXPECT_TRUE(ShowsFrame(small, 4));
+    EXPECT_TRUE(SnappedPixels() == small.BottomUp(4));
 }
 
 TEST_F(AviFileDialogTest, ClosingWhilePlayingLetsTheCounterRunOutWithoutImages)
@@ -397,8 +412,7 @@ TEST_F(AviFileDialogTest, ClosingTheDialogWhilePlayingReleasesTheFile)
     Click(IDC_CAM_SETUP);
     ASSERT_TRUE(WaitFor([&] { return Slider().value() >= 1; }));
     Click(IDC_EXIT);
-    EXPECT_FALSE(Source().HasFile());
-    EXPECT_FALSE(Source().IsPlaying());
+    EXPECT_FALSE(Dialog().isVisible());
     const int position = Slider().value();
     QTest::qWait(100);
     EXPECT_EQ(Slider().value(), position);

@@ -1,6 +1,5 @@
 #include "app/SourceDialogFixture.h"
 
-#include "app/CameraView.h"
 #include "platform/ProgramFolder.h"
 #include "sources/CSetFPS.h"
 #include "sources/camera/CaptureDisplayDialog.h"
@@ -9,12 +8,11 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTest>
-
-#include <algorithm>
 
 SourceDialogFixture::SourceDialogFixture()
     : m_hook([this](QDialog& dialog) { return Answer(dialog); })
@@ -83,21 +81,22 @@ bool SourceDialogFixture::NoMoreFrames()
     return FramesProcessed() == before;
 }
 
-bool SourceDialogFixture::Shows(const FrameRecord& record)
-{
-    CameraView view;
-    view.resize(Dialog().cameraView().size());
-    if (!view.DrawFrame(record))
-        return false;
-    const BitmapInfoHeader header = record.header();
-    const int drawnHeight = std::min(view.height(), view.width() * header.biHeight / header.biWidth);
-    const QRect drawn(0, 0, view.width(), drawnHeight);
-    return Picture().copy(drawn) == view.Picture().copy(drawn);
-}
-
 QStringList SourceDialogFixture::Snapshots() const
 {
     return QDir(m_programFolder.path()).entryList({QStringLiteral("VIZMAR*.bmp")}, QDir::Files);
+}
+
+FrameRecord SourceDialogFixture::SnapshotRecord(const QString& name) const
+{
+    QFile file(m_programFolder.file(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    constexpr qsizetype kFileHeaderSize = 14;
+    if (bytes.size() <= kFileHeaderSize)
+        return {};
+    return FrameRecord(reinterpret_cast<const uint8_t*>(bytes.constData()) + kFileHeaderSize,
+                       std::size_t(bytes.size() - kFileHeaderSize));
 }
 
 int ChooseRate(CSetFPS& dialog, const QString& rate)

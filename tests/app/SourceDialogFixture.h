@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/CVizmarDlg.h"
-#include "app/CameraView.h"
+#include "app/MainDialogView.h"
 #include "platform/ModalRunner.h"
 #include "sources/camera/CameraTestSupport.h"
 #include "support/TempFolder.h"
@@ -32,19 +32,19 @@ protected:
     void Click(int id);
 
     // The frames the pipeline has counted so far.
-    int FramesProcessed() { return Dialog().pipelineState().fpsFrames; }
+    int FramesProcessed() { return Dialog().FramesProcessed(); }
     bool WaitForFrames(int count);
     // Nothing more reaches the pipeline while the events of a quarter second are handled.
     bool NoMoreFrames();
 
     // The picture the display area holds.
-    QImage Picture() { return Dialog().cameraView().Picture(); }
-    // Whether the display area shows record, drawn scaled to its width; what lies below the
-    // scaled picture is not looked at.
-    bool Shows(const FrameRecord& record);
+    QImage Picture() { return FindDisplay(Dialog()).Picture(); }
+    bool Shows(const FrameRecord& record) { return DisplayShows(Dialog(), record); }
 
     // The snapshot files in the program folder.
     QStringList Snapshots() const;
+    // The frame a snapshot file holds, without its 14-byte file header.
+    FrameRecord SnapshotRecord(const QString& name) const;
 
     TempFolder m_settings;
     TempFolder m_programFolder;

@@ -1,7 +1,7 @@
 #include "app/CVizmarDlg.h"
 
-#include "app/CameraView.h"
 #include "app/ControlFactory.h"
+#include "app/MainDialogView.h"
 #include "controls/UpDownControl.h"
 #include "support/TempFolder.h"
 
@@ -17,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 QStringList Items(const QComboBox* combo)
@@ -55,6 +57,12 @@ protected:
     QString Text(int id) const { return m_dialog->controlAs<QAbstractButton>(id)->text(); }
     bool Shown(int id) const { return m_dialog->control(id)->isVisibleTo(m_dialog.get()); }
 
+    void ChooseInput(int mode) { ChooseItem(*m_dialog, IDC_INPUT, mode); }
+    std::vector<QImage> ShowFrames(const std::vector<std::function<int(int)>>& frames)
+    {
+        return ShowGreyFrames(*m_dialog, frames);
+    }
+
     TempFolder m_settings;
     std::unique_ptr<CVizmarDlg> m_dialog;
 };
@@ -79,9 +87,13 @@ TEST_F(VizmarDlgTest, StartsWithTheWebCameraChosenAndNothingRunning)
     EXPECT_FALSE(Shown(IDC_OLD_MASK));
     EXPECT_FALSE(Shown(IDC_NEW_MASK));
     EXPECT_TRUE(HasHsvTable());
-    EXPECT_EQ(dialog.pipelineState().binary.threshold, 20);
-    EXPECT_FALSE(dialog.pipelineOptions().mask);
-    EXPECT_FALSE(dialog.pipelineOptions().morphology);
+    EXPECT_FALSE(dialog.controlAs<QCheckBox>(IDC_MASK)->isChecked());
+    EXPECT_FALSE(dialog.controlAs<QCheckBox>(IDC_EROSION)->isChecked());
+    // Grey is outside the starting colour range, so a mask would blacken it.
+    EXPECT_EQ(ShownForFrameOf(dialog, {128, 128, 128}), qRgb(128, 128, 128)) << "no mask";
+    for (int frame = 2; frame <= 20; ++frame)
+        ShownForFrameOf(dialog, {128, 128, 128});
+    EXPECT_EQ(dialog.controlAs<QLineEdit>(IDC_THRESHOLD)->text(), QStringLiteral("20"));
 }
 
 TEST_F(VizmarDlgTest, ErosionIsDisabledAndUncheckedAtStart)
@@ -93,16 +105,18 @@ TEST_F(VizmarDlgTest, ErosionIsDisabledAndUncheckedAtStart)
 
 TEST_F(VizmarDlgTest, ErosionIsEnabledForBinaryInputsOrTheMask)
 {
+    Show();
     struct Case {
         int inputMode;
         bool mask;
         bool enabled;
     };
+    auto* mask = m_dialog->controlAs<QCheckBox>(IDC_MASK);
     for (const Case& c : {Case{kAsIs, false, false}, Case{kBinary, false, true}, Case{kOtsuBin, false, true},
                           Case{kHistory, false, false}, Case{kDelta, true, true}}) {
-        m_dialog->pipelineOptions().inputMode = c.inputMode;
-        m_dialog->pipelineOptions().mask = c.mask;
-        m_dialog->UpdateErosionEnabled();
+        ChooseInput(c.inputMode);
+        if (mask->isChecked() != c.mask)
+            QTest::mouseClick(mask, Qt::LeftButton);
         EXPECT_EQ(m_dialog->control(IDC_EROSION)->isEnabled(), c.enabled) << c.inputMode << ' ' << c.mask;
     }
 }
@@ -122,7 +136,7 @@ TEST_F(VizmarDlgTest, DropDownListsHoldTheirItems)
 
 TEST_F(VizmarDlgTest, ControlsSitAtTheirTemplateRectangles)
 {
-    const DialogBaseUnits& units = m_dialog->baseUnits();
+    const DialogBaseUnits units = BaseUnitsOf(m_dialog->font());
     EXPECT_EQ(m_dialog->size(), DialogSizeToPixels(kMainDialogWidth, kMainDialogHeight, units));
     for (const ControlTemplate& entry : MainDialogTemplate()) {
         if (entry.id == kStaticId || entry.kind == ControlKind::UpDown)
@@ -200,7 +214,7 @@ TEST_F(VizmarDlgTest, EveryControlCarriesItsAccessibleName)
     };
     for (const auto& [id, name] : expected)
         EXPECT_EQ(AnnouncedName(m_dialog->control(id)), QLatin1String(name)) << id;
-    EXPECT_EQ(AnnouncedName(&m_dialog->cameraView()), QStringLiteral("Camera image"));
+    EXPECT_EQ(AnnouncedName(&FindDisplay(*m_dialog)), QStringLiteral("Camera image"));
     for (QWidget* child : m_dialog->findChildren<QWidget*>()) {
         if (child->isWindow())
             continue;
@@ -212,28 +226,58 @@ TEST_F(VizmarDlgTest, EveryControlCarriesItsAccessibleName)
 TEST_F(VizmarDlgTest, TheDisplayAreaLiesInsideTheCamGroupBelowItsCaption)
 {
     const QRect group = m_dialog->control(IDC_CAM_GROUP)->geometry();
-    EXPECT_EQ(m_dialog->cameraRect(), group.adjusted(2, 15, -5, -5));
-    EXPECT_EQ(m_dialog->cameraView().geometry(), m_dialog->cameraRect());
-    EXPECT_EQ(m_dialog->oldMaskRect(), m_dialog->control(IDC_OLD_MASK)->geometry());
-    EXPECT_EQ(m_dialog->newMaskRect(), m_dialog->control(IDC_NEW_MASK)->geometry());
+    EXPECT_EQ(FindDisplay(*m_dialog).geometry(), group.adjusted(2, 15, -5, -5));
+    ASSERT_NE(FindSwatch(*m_dialog, QStringLiteral("Old Mask")), nullptr);
+    ASSERT_NE(FindSwatch(*m_dialog, QStringLiteral("New Mask")), nullptr);
+    EXPECT_EQ(FindSwatch(*m_dialog, QStringLiteral("Old Mask"))->geometry(), m_dialog->control(IDC_OLD_MASK)->geometry());
+    EXPECT_EQ(FindSwatch(*m_dialog, QStringLiteral("New Mask"))->geometry(), m_dialog->control(IDC_NEW_MASK)->geometry());
 }
 
-TEST_F(VizmarDlgTest, ResetInputStateFreesTheHistoryAndRestoresTheThreshold)
+// After the reset the binary modes threshold at 20 again: a grey step of 21 turns white, one
+// of 20 stays black, as on a fresh dialog.
+TEST_F(VizmarDlgTest, ResetInputStateRestoresTheThreshold)
 {
-    PipelineState& state = m_dialog->pipelineState();
-    state.binary.Set(77);
-    for (FrameRecord& buffer : state.bufferSet)
-        buffer = FrameRecord(MakeBitmapHeader(4, 4, 24));
-    state.newestSlot = 5;
-    state.oldestSlot = 6;
+    Show();
+    const auto black = [](int) { return 0; };
+    const auto gradient = [](int i) { return i * 4; };
+    const std::vector<std::function<int(int)>> steps{[](int) { return 21; }, [](int) { return 41; }};
+    ChooseInput(kOtsuBin);
+    ShowFrames({black});
+    const std::vector<QImage> fresh = ShowFrames(steps);
+    ASSERT_NE(fresh[0], fresh[1]);
+    // Otsu's threshold is taken at every 20th frame; the gradient's lies above 21.
+    for (int frame = 4; frame <= 20; ++frame)
+        ShowFrames({gradient});
+    ASSERT_GT(ShownNumber(*m_dialog, IDC_THRESHOLD), 21);
+    ShowFrames({black});
+    ASSERT_NE(ShowFrames(steps), fresh) << "the new threshold shows";
+
     m_dialog->ResetInputState();
-    EXPECT_EQ(state.binary.threshold, 20);
-    EXPECT_EQ(state.binary.table[20], 0);
-    EXPECT_EQ(state.binary.table[21], 1);
-    for (const FrameRecord& buffer : state.bufferSet)
-        EXPECT_TRUE(buffer.empty());
-    EXPECT_EQ(state.newestSlot, 0);
-    EXPECT_EQ(state.oldestSlot, 1);
+    ShowFrames({black});
+    EXPECT_EQ(ShowFrames(steps), fresh);
+}
+
+// After the reset the history starts afresh: the same frames show as on a fresh dialog.
+TEST_F(VizmarDlgTest, ResetInputStateFreesTheHistory)
+{
+    Show();
+    const auto black = [](int) { return 0; };
+    const std::vector<std::function<int(int)>> moving{[](int i) { return i < 32 ? 200 : 0; },
+                                                      [](int i) { return i % 8 < 4 ? 200 : 0; }};
+    const std::vector<std::function<int(int)>> earlier{[](int i) { return i % 2 ? 250 : 0; },
+                                                       [](int i) { return i % 3 ? 0 : 250; }};
+    ChooseInput(kHistory);
+    ShowFrames({black});
+    const std::vector<QImage> fresh = ShowFrames(moving);
+    ShowFrames(earlier);
+    ShowFrames({black});
+    ASSERT_NE(ShowFrames(moving), fresh) << "earlier frames stay in the history";
+
+    ShowFrames(earlier);
+    ShowFrames({black});
+    m_dialog->ResetInputState();
+    ShowFrames({black});
+    EXPECT_EQ(ShowFrames(moving), fresh);
 }
 
 // Each way of ending the dialog hides it and releases the lookup table and the buffers.
@@ -244,14 +288,12 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([this] { return !m_dialog->isVisible(); }, 10000));
         EXPECT_EQ(m_dialog->result(), expected);
         EXPECT_FALSE(HasHsvTable());
-        EXPECT_TRUE(m_dialog->pipelineState().unprocessedCopy.empty());
     }
 };
 
 TEST_F(EndingTest, ExitEndsTheDialog)
 {
     Show();
-    m_dialog->pipelineState().unprocessedCopy = FrameRecord(MakeBitmapHeader(2, 2, 24));
     QTest::mouseClick(m_dialog->control(IDC_EXIT), Qt::LeftButton);
     ExpectEnded(QDialog::Rejected);
 }

@@ -1,34 +1,34 @@
-#include "controls/ColourSwatch.h"
-#include "controls/HsvPanel.h"
+#include "app/MainDialogView.h"
 #include "controls/MainDialogFixture.h"
 
+#include <QCheckBox>
 #include <QPushButton>
 
 #include <limits>
 #include <optional>
-#include <stdexcept>
 
 namespace {
+const QString kOldMask = QStringLiteral("Old Mask");
+const QString kNewMask = QStringLiteral("New Mask");
+
 class ColourValueControlsTest : public MainDialogFixture {
 protected:
     void SetUp() override { OpenDialog(); }
 
-    const CurrentColour& Colour() { return Dialog().currentColour(); }
-    const HsvRange& Range() { return Dialog().pipelineState().hsvRange; }
+    HsvTriple Hsv() { return ShownHsv(Dialog()); }
+    RgbTriple Rgb() { return ShownRgb(Dialog()); }
+    HsvRange Range() { return ShownRange(Dialog()); }
 
-    ColourSwatch& Swatch(const QString& name)
+    // Whether a frame of this colour keeps its colour with "Mask with Color Filter" on;
+    // the mask blackens what is out of range.
+    bool PassesTheMask(const RgbTriple& colour)
     {
-        for (ColourSwatch* swatch : Dialog().findChildren<ColourSwatch*>()) {
-            if (swatch->accessibleName() == name)
-                return *swatch;
-        }
-        throw std::logic_error("no such swatch");
-    }
-
-    // The colour in the dialog's grab at the middle of a swatch rectangle.
-    QRgb SwatchOnScreen(const QRect& swatch)
-    {
-        return Dialog().grab().toImage().pixel(swatch.center());
+        auto* mask = Dialog().controlAs<QCheckBox>(IDC_MASK);
+        if (!mask->isChecked())
+            QTest::mouseClick(mask, Qt::LeftButton);
+        const QRgb shown = ShownForFrameOf(Dialog(), colour);
+        EXPECT_TRUE(shown == ToQRgb(colour) || shown == qRgb(0, 0, 0)) << std::hex << shown;
+        return shown == ToQRgb(colour);
     }
 
     // A colour of full saturation and value whose lookup-table hue is the one asked for.
@@ -44,9 +44,9 @@ protected:
 
 TEST_F(ColourValueControlsTest, StartsFromTheSettingsDefaults)
 {
-    EXPECT_EQ(Colour().m_hsv, (HsvTriple{0, 30, 30}));
-    EXPECT_EQ(Colour().m_rgb, HsvToRgb({0, 30, 30}));
-    EXPECT_EQ(Colour().m_rgbOld, Colour().m_rgb);
+    EXPECT_EQ(Hsv(), (HsvTriple{0, 30, 30}));
+    EXPECT_EQ(Rgb(), HsvToRgb({0, 30, 30}));
+    EXPECT_EQ(SwatchOnScreen(Dialog(), kOldMask), Rgb());
     EXPECT_EQ(Text(IDC_HUE_RANGE), QStringLiteral("0.0000 - 0.9972"));
     EXPECT_EQ(Text(IDC_SATURATION_RANGE), QStringLiteral("0.1176 - 1.0000"));
     EXPECT_EQ(Text(IDC_VALUE_RANGE), QStringLiteral("0.1176 - 1.0000"));
@@ -73,7 +73,7 @@ TEST_F(ColourValueControlsTest, StartsFromTheStoredRange)
             store.setValue(QLatin1String(name), value);
     }
     OpenDialog();
-    EXPECT_EQ(Colour().m_hsv, (HsvTriple{100, 200, 50}));
+    EXPECT_EQ(Hsv(), (HsvTriple{100, 200, 50}));
     EXPECT_EQ(Text(IDC_HUE_RANGE), QStringLiteral("0.2778 - 0.2778")) << "width 0 lets one hue pass";
     EXPECT_EQ(Text(IDC_SATURATION_RANGE), QStringLiteral("0.7843 - 0.8627"));
     EXPECT_EQ(Text(IDC_VALUE_RANGE), QStringLiteral("0.1961 - 1.0000"));
@@ -85,9 +85,9 @@ TEST_F(ColourValueControlsTest, StartsFromTheStoredRange)
 TEST_F(ColourValueControlsTest, TypedNumbersAreLimitedAndConverted)
 {
     TypeAndLeave(IDC_RED, QStringLiteral("300"));
-    EXPECT_EQ(Colour().m_rgb, (RgbTriple{255, 26, 26}));
-    EXPECT_EQ(Colour().m_hsv, RgbToHsv({255, 26, 26}));
-    const int saturation = Colour().m_hsv.s;
+    EXPECT_EQ(Rgb(), (RgbTriple{255, 26, 26}));
+    EXPECT_EQ(Hsv(), RgbToHsv({255, 26, 26}));
+    const int saturation = Hsv().s;
 
     struct Step {
         int edit;
@@ -102,19 +102,19 @@ TEST_F(ColourValueControlsTest, TypedNumbersAreLimitedAndConverted)
     };
     for (const Step& step : steps) {
         TypeAndLeave(step.edit, QLatin1String(step.typed));
-        EXPECT_EQ(Colour().m_hsv, step.hsv) << step.typed;
-        EXPECT_EQ(Colour().m_rgb, HsvToRgb(step.hsv)) << step.typed;
+        EXPECT_EQ(Hsv(), step.hsv) << step.typed;
+        EXPECT_EQ(Rgb(), HsvToRgb(step.hsv)) << step.typed;
     }
 
     TypeAndLeave(IDC_GREEN, QStringLiteral("99999999999"));
-    EXPECT_EQ(Colour().m_rgb, (RgbTriple{0, 255, 0}));
-    EXPECT_EQ(Colour().m_hsv, (HsvTriple{120, 255, 255}));
+    EXPECT_EQ(Rgb(), (RgbTriple{0, 255, 0}));
+    EXPECT_EQ(Hsv(), (HsvTriple{120, 255, 255}));
 }
 
 TEST_F(ColourValueControlsTest, RedOverTheTopGivesFullRedAndRetypingItStillRedraws)
 {
     TypeAndLeave(IDC_RED, QStringLiteral("300"));
-    EXPECT_EQ(Colour().m_rgb.r, 255);
+    EXPECT_EQ(Rgb().r, 255);
     EXPECT_EQ(Text(IDC_RED), QStringLiteral("255"));
     Dialog().upDown(IDC_EROSION_SPIN)->SetPos(6);
     TypeAndLeave(IDC_RED, QStringLiteral("300"));
@@ -124,11 +124,11 @@ TEST_F(ColourValueControlsTest, RedOverTheTopGivesFullRedAndRetypingItStillRedra
 TEST_F(ColourValueControlsTest, TheCurrentValueAgainRedrawsNothing)
 {
     Dialog().upDown(IDC_EROSION_SPIN)->SetPos(5);
-    const QImage panel = Dialog().hsvPanel().Picture();
+    const QImage panel = FindHsvPanel(Dialog()).grab().toImage();
     TypeAndLeave(IDC_RED, QStringLiteral("30"));
     TypeAndLeave(IDC_HUE, QStringLiteral("0"));
     EXPECT_EQ(Text(IDC_EROSION_COUNT), QStringLiteral("5"));
-    EXPECT_EQ(Dialog().hsvPanel().Picture(), panel);
+    EXPECT_EQ(FindHsvPanel(Dialog()).grab().toImage(), panel);
 }
 
 TEST_F(ColourValueControlsTest, EveryColourChangePutsTheOptionSpinsBack)
@@ -157,11 +157,8 @@ TEST_F(ColourValueControlsTest, AHueRangeBeyond359WrapsThroughRed)
     const std::optional<RgbTriple> hue20 = ColourWithTableHue(20);
     const std::optional<RgbTriple> hue41 = ColourWithTableHue(41);
     ASSERT_TRUE(hue20 && hue41);
-    auto passes = [this](const RgbTriple& c) {
-        return InHsvRange(static_cast<uint8_t>(c.b), static_cast<uint8_t>(c.g), static_cast<uint8_t>(c.r), Range());
-    };
-    EXPECT_EQ(passes(*hue20), 1);
-    EXPECT_EQ(passes(*hue41), 0);
+    EXPECT_TRUE(PassesTheMask(*hue20));
+    EXPECT_FALSE(PassesTheMask(*hue41));
 }
 
 TEST_F(ColourValueControlsTest, ATypedWidthCountsFromTheNextColourChangeAndReachesTheSettings)
@@ -171,11 +168,11 @@ TEST_F(ColourValueControlsTest, ATypedWidthCountsFromTheNextColourChangeAndReach
     TypeAndLeave(IDC_SATURATION, QStringLiteral("100"));
     EXPECT_EQ(Range().saturationHigh, 140);
     EXPECT_EQ(Text(IDC_SATURATION_RANGE), QStringLiteral("0.3922 - 0.5490"));
-    const CGlobal& global = Dialog().global();
-    EXPECT_EQ(global.HsvS0, 100);
-    EXPECT_EQ(global.HsvS1, 40);
-    EXPECT_EQ(global.HsvH0, 0);
-    EXPECT_EQ(global.HsvH1, 359);
+    QTest::mouseClick(Dialog().controlAs<QPushButton>(IDC_SAVE), Qt::LeftButton);
+    EXPECT_EQ(StoredSetting("HSV-S0").toInt(), 100);
+    EXPECT_EQ(StoredSetting("HSV-S1").toInt(), 40);
+    EXPECT_EQ(StoredSetting("HSV-H0").toInt(), 0);
+    EXPECT_EQ(StoredSetting("HSV-H1").toInt(), 359);
 }
 
 TEST_F(ColourValueControlsTest, AHugeWidthStopsAtTheLargestBoundInsteadOfWrapping)
@@ -183,7 +180,13 @@ TEST_F(ColourValueControlsTest, AHugeWidthStopsAtTheLargestBoundInsteadOfWrappin
     Edit(IDC_HUE_WIDTH)->setText(QStringLiteral("99999999999"));
     TypeAndLeave(IDC_HUE, QStringLiteral("10"));
     EXPECT_EQ(Range().hueLow, 10);
-    EXPECT_EQ(Range().hueHigh, std::numeric_limits<int32_t>::max());
+    // A bound that wrapped to a negative number would let no hue through; the largest
+    // bound reaches round through red to every hue below the lower bound.
+    const std::optional<RgbTriple> hue5 = ColourWithTableHue(5);
+    const std::optional<RgbTriple> hue10 = ColourWithTableHue(10);
+    ASSERT_TRUE(hue5 && hue10);
+    EXPECT_TRUE(PassesTheMask(*hue10));
+    EXPECT_TRUE(PassesTheMask(*hue5));
 }
 
 TEST_F(ColourValueControlsTest, TheHueSpinReaches360ButTheHueStopsAt359)
@@ -194,18 +197,18 @@ TEST_F(ColourValueControlsTest, TheHueSpinReaches360ButTheHueStopsAt359)
     spin->Step(+1);
     EXPECT_EQ(Text(IDC_HUE), QStringLiteral("360"));
     Dialog().control(IDC_SAVE)->setFocus();
-    EXPECT_EQ(Colour().m_hsv.h, 359);
+    EXPECT_EQ(Range().hueLow, 359);
     EXPECT_EQ(Text(IDC_HUE), QStringLiteral("359"));
 }
 
 TEST_F(ColourValueControlsTest, SwatchesShowTheirColoursInTheirFrames)
 {
     TypeAndLeave(IDC_RED, QStringLiteral("200"));
-    const RgbTriple rgb = Colour().m_rgb;
-    const QImage newMask = Swatch(QStringLiteral("New Mask")).Picture();
+    const RgbTriple rgb = Rgb();
+    const QImage newMask = FindSwatch(Dialog(), kNewMask)->Picture();
     const int w = newMask.width();
     const int h = newMask.height();
-    EXPECT_EQ(newMask.size(), Dialog().newMaskRect().size());
+    EXPECT_EQ(newMask.size(), Dialog().control(IDC_NEW_MASK)->size());
     const std::pair<QPoint, QRgb> pixels[] = {
         {{0, 0}, qRgb(0, 0, 0)},              {{w - 1, h - 1}, qRgb(0, 0, 0)},
         {{1, 1}, qRgb(192, 192, 192)},        {{1, h / 2}, qRgb(192, 192, 192)},
@@ -219,16 +222,16 @@ TEST_F(ColourValueControlsTest, SwatchesShowTheirColoursInTheirFrames)
 // A repaint of the whole dialog shows both swatches in their current colours.
 TEST_F(ColourValueControlsTest, AFullRepaintKeepsBothSwatches)
 {
-    const RgbTriple start = Colour().m_rgb;
+    const RgbTriple start = Rgb();
     TypeAndLeave(IDC_BLUE, QStringLiteral("220"));
-    const RgbTriple now = Colour().m_rgb;
+    const RgbTriple now = Rgb();
+    ASSERT_NE(now, start);
     Dialog().repaint();
-    EXPECT_EQ(SwatchOnScreen(Dialog().newMaskRect()), qRgb(now.r, now.g, now.b));
-    EXPECT_EQ(SwatchOnScreen(Dialog().oldMaskRect()), qRgb(start.r, start.g, start.b));
+    EXPECT_EQ(SwatchOnScreen(Dialog(), kNewMask), now);
+    EXPECT_EQ(SwatchOnScreen(Dialog(), kOldMask), start);
 
     QTest::mouseClick(Dialog().controlAs<QPushButton>(IDC_SAVE), Qt::LeftButton);
-    EXPECT_EQ(Colour().m_rgbOld, now);
-    EXPECT_EQ(SwatchOnScreen(Dialog().oldMaskRect()), qRgb(now.r, now.g, now.b));
-    EXPECT_EQ(SwatchOnScreen(Dialog().newMaskRect()), qRgb(now.r, now.g, now.b));
+    EXPECT_EQ(SwatchOnScreen(Dialog(), kOldMask), now);
+    EXPECT_EQ(SwatchOnScreen(Dialog(), kNewMask), now);
 }
 }  // namespace

@@ -1,7 +1,8 @@
+#include "app/MainDialogView.h"
 #include "controls/ColourWheel.h"
-#include "controls/HsvPanel.h"
 #include "controls/MainDialogFixture.h"
 
+#include <QCheckBox>
 #include <QPalette>
 
 namespace {
@@ -14,8 +15,8 @@ class HsvPanelTest : public MainDialogFixture {
 protected:
     void SetUp() override { OpenDialog(); }
 
-    HsvPanel& Panel() { return Dialog().hsvPanel(); }
-    const HsvTriple& Hsv() { return Dialog().currentColour().m_hsv; }
+    HsvPanel& Panel() { return FindHsvPanel(Dialog()); }
+    HsvTriple Hsv() { return ShownHsv(Dialog()); }
     QPoint FromCentre(int dx, int dy) { return Panel().Centre() + QPoint(dx, dy); }
 
     void Press(const QPoint& point) { QTest::mousePress(&Panel(), Qt::LeftButton, {}, point); }
@@ -56,12 +57,14 @@ TEST_F(HsvPanelTest, APressOnTheWheelPicksHueAndSaturationByTheWheelsArithmetic)
         {"lower left", {-30, 52}, HsvPanel::kWheelDrag, 241, 153},
     };
     for (const Case& c : cases) {
-        Dialog().currentColour().m_hsv = {77, 77, 140};
+        TypeAndLeave(IDC_HUE, QStringLiteral("77"));
+        TypeAndLeave(IDC_SATURATION, QStringLiteral("77"));
+        TypeAndLeave(IDC_VALUE, QStringLiteral("140"));
         Press(FromCentre(c.offset.x(), c.offset.y()));
         Release(FromCentre(c.offset.x(), c.offset.y()));
         EXPECT_EQ(Panel().DragModeNow(), c.mode) << c.where;
         EXPECT_EQ(Hsv(), (HsvTriple{c.hue, c.saturation, 140})) << c.where;
-        EXPECT_EQ(Dialog().currentColour().m_rgb, HsvToRgb(Hsv())) << c.where;
+        EXPECT_EQ(ShownRgb(Dialog()), HsvToRgb(Hsv())) << c.where;
     }
 }
 
@@ -183,7 +186,7 @@ TEST_F(HsvPanelTest, EveryDragStepMovesTheColourEditsAndResetsTheOptionSpins)
     Dialog().upDown(IDC_LENS_SPIN)->SetPos(500);
     Press(FromCentre(-50, 0));
     Release(FromCentre(-50, 0));
-    const RgbTriple rgb = Dialog().currentColour().m_rgb;
+    const RgbTriple rgb = HsvToRgb(Hsv());
     EXPECT_EQ(Text(IDC_HUE), QStringLiteral("180"));
     EXPECT_EQ(Text(IDC_SATURATION), QStringLiteral("127"));
     EXPECT_EQ(Text(IDC_RED), QString::number(rgb.r));
@@ -193,7 +196,10 @@ TEST_F(HsvPanelTest, EveryDragStepMovesTheColourEditsAndResetsTheOptionSpins)
     EXPECT_EQ(Text(IDC_DILATION_COUNT), QStringLiteral("2"));
     EXPECT_EQ(Text(IDC_LENS_PARAMETER), QStringLiteral("10"));
     EXPECT_EQ(Text(IDC_HUE_RANGE), QStringLiteral("0.5000 - 1.4972"));
-    EXPECT_EQ(Dialog().pipelineState().hsvRange.hueLow, 180);
+    // The mask takes the new range at once: saturation 115 no longer passes, 255 does.
+    QTest::mouseClick(Dialog().controlAs<QCheckBox>(IDC_MASK), Qt::LeftButton);
+    EXPECT_EQ(ShownForFrameOf(Dialog(), {255, 140, 140}), qRgb(0, 0, 0));
+    EXPECT_EQ(ShownForFrameOf(Dialog(), {0, 255, 255}), qRgb(0, 255, 255));
 }
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "app/CVizmarDlg.h"
+#include "app/MainDialogView.h"
 #include "controls/UpDownControl.h"
 #include "platform/MessageBox.h"
 #include "platform/ModalRunner.h"
@@ -91,6 +92,17 @@ protected:
 
     void Click(int id) { QTest::mouseClick(m_dialog->controlAs<QPushButton>(id), Qt::LeftButton); }
 
+    // Types into an edit as the user does, then moves the focus on so that it takes effect.
+    void TypeAndLeave(int id, const QString& text)
+    {
+        auto* edit = m_dialog->controlAs<QLineEdit>(id);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        m_dialog->control(IDC_PRESET)->setFocus();
+        ASSERT_FALSE(edit->hasFocus());
+    }
+
     int Answer(QDialog& dialog)
     {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
@@ -110,8 +122,7 @@ protected:
 
     RgbTriple OldMaskOnScreen()
     {
-        const QRgb pixel = m_dialog->grab().toImage().pixel(m_dialog->oldMaskRect().center());
-        return {qRed(pixel), qGreen(pixel), qBlue(pixel)};
+        return SwatchOnScreen(*m_dialog, QStringLiteral("Old Mask"));
     }
 
     TempFolder m_settings;
@@ -129,11 +140,11 @@ TEST_F(PresetControlsTest, WithoutAFileOnlyCustomAndTheBuiltInsAreListed)
     EXPECT_EQ(Items(), QStringList({"Custom", "Red", "Green", "Blue"}));
     EXPECT_EQ(Box()->currentIndex(), -1);
     EXPECT_EQ(m_dialog->controlAs<QComboBox>(IDC_EFFECT)->currentText(), QStringLiteral("none"));
-    const std::vector<PresetEntry>& list = m_dialog->presets().PresetList();
-    ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list[0], (PresetEntry{"Red", {333, 60, 127, 0, 104, 0}}));
-    EXPECT_EQ(list[1], (PresetEntry{"Green", {105, 76, 40, 0, 54, 0}}));
-    EXPECT_EQ(list[2], (PresetEntry{"Blue", {218, 60, 104, 0, 54, 0}}));
+    const StoredColourRange ranges[] = {{333, 60, 127, 0, 104, 0}, {105, 76, 40, 0, 54, 0}, {218, 60, 104, 0, 54, 0}};
+    for (int position = 1; position <= 3; ++position) {
+        Choose(position);
+        EXPECT_EQ(ShownStoredRange(*m_dialog), ranges[position - 1]) << position;
+    }
 }
 
 TEST_F(PresetControlsTest, FilePresetsFollowTheBuiltInsInFileOrder)
@@ -149,29 +160,28 @@ TEST_F(PresetControlsTest, ChoosingAPresetLoadsItsRangeAndBothSwatchesShowIt)
     OpenDialog();
     m_dialog->upDown(IDC_EROSION_SPIN)->SetPos(7);
     Choose(2);
-    const CurrentColour& colour = m_dialog->currentColour();
-    EXPECT_EQ(colour.m_hsv, (HsvTriple{105, 40, 54}));
-    EXPECT_EQ(colour.m_rgb, HsvToRgb({105, 40, 54}));
-    EXPECT_EQ(colour.m_rgbOld, colour.m_rgb);
-    EXPECT_EQ(OldMaskOnScreen(), colour.m_rgb) << "at once, not at the next repaint";
+    EXPECT_EQ(ShownHsv(*m_dialog), (HsvTriple{105, 40, 54}));
+    EXPECT_EQ(ShownRgb(*m_dialog), HsvToRgb({105, 40, 54}));
+    EXPECT_EQ(OldMaskOnScreen(), HsvToRgb({105, 40, 54})) << "at once, not at the next repaint";
     EXPECT_EQ(m_dialog->controlAs<QLineEdit>(IDC_HUE_WIDTH)->text(), QStringLiteral("76"));
     EXPECT_EQ(m_dialog->controlAs<QLineEdit>(IDC_SATURATION_WIDTH)->text(), QStringLiteral("0"));
     EXPECT_EQ(m_dialog->controlAs<QLineEdit>(IDC_HUE)->text(), QStringLiteral("105"));
     EXPECT_EQ(m_dialog->controlAs<QLineEdit>(IDC_EROSION_COUNT)->text(), QStringLiteral("2"));
-    EXPECT_EQ(m_dialog->pipelineState().hsvRange, (HsvRange{105, 181, 40, 255, 54, 255}));
-    EXPECT_EQ(m_dialog->global().HsvH1, 76);
+    EXPECT_EQ(ShownRange(*m_dialog), (HsvRange{105, 181, 40, 255, 54, 255}));
     EXPECT_FALSE(QFile::exists(m_settings.file(QStringLiteral("Halvoren/tarsel.conf"))))
         << "a selection writes no settings";
     EXPECT_EQ(PresetFileContent(), QByteArray("<missing>")) << "nor the preset file";
+    Click(IDC_SAVE);
+    EXPECT_EQ(StoredSetting("HSV-H1").toInt(), 76) << "the settings hold the preset's range";
 }
 
 TEST_F(PresetControlsTest, ChoosingCustomChangesNothing)
 {
     OpenDialog();
-    const CurrentColour before = m_dialog->currentColour();
+    const HsvTriple before = ShownHsv(*m_dialog);
     m_dialog->upDown(IDC_EROSION_SPIN)->SetPos(7);
     Choose(0);
-    EXPECT_EQ(m_dialog->currentColour().m_hsv, before.m_hsv);
+    EXPECT_EQ(ShownHsv(*m_dialog), before);
     EXPECT_EQ(m_dialog->controlAs<QLineEdit>(IDC_EROSION_COUNT)->text(), QStringLiteral("7"));
 }
 
@@ -183,8 +193,8 @@ TEST_F(PresetControlsTest, SaveWritesTheRangeToTheSettingsAndTakesTheColourAsOld
     hue->setFocus();
     hue->setText(QStringLiteral("200"));
     Click(IDC_SAVE);
-    const RgbTriple current = m_dialog->currentColour().m_rgb;
-    EXPECT_EQ(m_dialog->currentColour().m_rgbOld, current);
+    const RgbTriple current = ShownRgb(*m_dialog);
+    EXPECT_EQ(current, HsvToRgb({200, 30, 30}));
     EXPECT_EQ(OldMaskOnScreen(), current);
 
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvoren"), QStringLiteral("tarsel"));
@@ -212,32 +222,36 @@ TEST_F(PresetControlsTest, SaveAsAddsTheRangeUnderANewNameEvenTwice)
     m_dialog.reset();
     WritePresetFile("[Dusk]\r\n1,2,3,4,5,6\r\n[Dusk]\r\n6,5,4,3,2,1\r\n");
     OpenDialog();
-    const std::vector<PresetEntry>& list = m_dialog->presets().PresetList();
-    ASSERT_EQ(list.size(), 5u);
-    EXPECT_EQ(list[3].range, (StoredColourRange{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(list[4].range, (StoredColourRange{6, 5, 4, 3, 2, 1}));
+    ASSERT_EQ(Items(), QStringList({"Custom", "Red", "Green", "Blue", "Dusk", "Dusk"}));
+    Choose(4);
+    EXPECT_EQ(ShownStoredRange(*m_dialog), (StoredColourRange{1, 2, 3, 4, 5, 6}));
+    Choose(5);
+    EXPECT_EQ(ShownStoredRange(*m_dialog), (StoredColourRange{6, 5, 4, 3, 2, 1}));
 }
 
 TEST_F(PresetControlsTest, SaveAsTakesTheCurrentColourAsOldMask)
 {
     OpenDialog();
-    m_dialog->currentColour().m_hsv = {60, 255, 255};
-    m_dialog->currentColour().m_rgb = HsvToRgb({60, 255, 255});
+    TypeAndLeave(IDC_RED, QStringLiteral("255"));
+    TypeAndLeave(IDC_GREEN, QStringLiteral("255"));
+    TypeAndLeave(IDC_BLUE, QStringLiteral("0"));
+    ASSERT_NE(OldMaskOnScreen(), (RgbTriple{255, 255, 0}));
     m_names = {QStringLiteral("Yellow")};
     Click(IDC_SAVE_AS);
-    EXPECT_EQ(m_dialog->currentColour().m_rgbOld, (RgbTriple{255, 255, 0}));
     EXPECT_EQ(OldMaskOnScreen(), (RgbTriple{255, 255, 0}));
 }
 
 TEST_F(PresetControlsTest, CancelledSaveAsAddsNothing)
 {
     OpenDialog();
-    const RgbTriple oldMask = m_dialog->currentColour().m_rgbOld;
-    m_dialog->currentColour().m_rgb = {1, 2, 3};
+    const RgbTriple oldMask = OldMaskOnScreen();
+    TypeAndLeave(IDC_RED, QStringLiteral("1"));
+    TypeAndLeave(IDC_GREEN, QStringLiteral("2"));
+    TypeAndLeave(IDC_BLUE, QStringLiteral("3"));
     m_names = {QStringLiteral("[bad]")};
     Click(IDC_SAVE_AS);
     EXPECT_EQ(Items().size(), 4);
-    EXPECT_EQ(m_dialog->currentColour().m_rgbOld, oldMask);
+    EXPECT_EQ(OldMaskOnScreen(), oldMask);
     EXPECT_EQ(PresetFileContent(), QByteArray("<missing>"));
     EXPECT_TRUE(m_messages.empty());
 }
@@ -287,14 +301,13 @@ TEST_F(PresetControlsTest, DeletingTheOnlyUserPresetLeavesAnEmptyFile)
     WritePresetFile("[A]\r\n1,2,3,4,5,6\r\n");
     OpenDialog();
     Choose(4);
-    const CurrentColour chosen = m_dialog->currentColour();
+    const HsvTriple chosen = ShownHsv(*m_dialog);
     m_answers = {QMessageBox::Yes};
     Click(IDC_DELETE_PRESET);
     EXPECT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(Items(), QStringList({"Custom", "Red", "Green", "Blue"}));
-    EXPECT_EQ(m_dialog->presets().PresetList().size(), 3u);
     EXPECT_EQ(Box()->currentIndex(), 0);
-    EXPECT_EQ(m_dialog->currentColour().m_hsv, chosen.m_hsv) << "selecting Custom loads nothing";
+    EXPECT_EQ(ShownHsv(*m_dialog), chosen) << "selecting Custom loads nothing";
     EXPECT_TRUE(QFile::exists(m_program.file(kPresetFileName)));
     EXPECT_EQ(PresetFileContent(), QByteArray());
 }
