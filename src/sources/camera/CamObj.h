@@ -40,7 +40,8 @@ public:
     // Once it returns, no capture callback runs and no further frame reaches the sink.
     void StopStream();
 
-    static int VideoStreamCallback(CaptureHandle hCapWnd, const VideoHeader* header);
+    // The stream callback, bound to the camera's slot: runs on the capture thread.
+    static int VideoStreamCallback(CamSlot& slot, const VideoHeader* header);
     int OnFrameReady();
 
 protected:
@@ -59,16 +60,18 @@ private:
     QPointer<QWidget> m_pOwnerWidget;
     std::unique_ptr<CaptureDriver> m_pDriver;
     CaptureHandle m_hCapWnd = nullptr;
+    CamSlot* m_slot = nullptr;
     int m_bShowDialogs = 0;
-    int m_bYuy2 = 0;
+    bool m_bYuy2 = false;
     DriverCaps m_DriverCaps;
     CaptureParms m_CaptureParms;
     CaptureParms m_OrigCaptureParms;
     // Written by the capture thread, read on the UI thread.
     std::atomic<int> m_nFps = 0;
-    int m_bBusy = 0;
-    // 0 started (frames not yet set up), 1 running, 2 stopped.
-    int m_nState = 2;
+    bool m_bBusy = false;
+    // Started: the frames are set up at the first frame event.
+    enum class State { Started, Running, Stopped };
+    State m_state = State::Stopped;
     BitmapInfoHeader m_bihFrame;
-    FrameRecord m_pWorkFrame;
+    FrameRecord m_workFrame;
 };

@@ -4,31 +4,32 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class QWidget;
 class CaptureDriver;
 
-// The capture-window handle of a camera: an opaque id of its driver object, by which the
-// stream callback finds the camera's capture slot.
+// The capture-window handle of a camera: an opaque id of its driver object, the key of the
+// camera's capture slot.
 using CaptureHandle = const CaptureDriver*;
 
 // One captured buffer as the driver hands it to the stream callback.
 struct VideoHeader {
-    const uint8_t* lpData = nullptr;
-    std::size_t dwBufferLength = 0;
+    const uint8_t* data = nullptr;
+    std::size_t length = 0;
 };
 
-// Runs on the driver's own capture thread, once per frame.
-using VideoStreamCallbackFn = int (*)(CaptureHandle hCapWnd, const VideoHeader* header);
+// Runs on the driver's own capture thread, once per frame; the camera binds it to its slot.
+using VideoStreamCallbackFn = std::function<int(const VideoHeader* header)>;
 
 struct DriverCaps {
-    int fHasOverlay = 0;
+    bool hasOverlay = false;
 };
 
 // The capture parameters this system changes: the frame interval the device is asked for.
 struct CaptureParms {
-    uint32_t dwRequestMicroSecPerFrame = 0;
+    uint32_t microSecPerFrame = 0;
 };
 
 constexpr uint32_t kDefaultMicroSecPerFrame = 33333;

@@ -31,7 +31,7 @@ bool V4l2CaptureDriver::GetDriverCaps(DriverCaps& caps)
 {
     if (!device_.IsOpen())
         return false;
-    caps.fHasOverlay = (device_.Capabilities() & V4L2_CAP_VIDEO_OVERLAY) != 0 ? 1 : 0;
+    caps.hasOverlay = (device_.Capabilities() & V4L2_CAP_VIDEO_OVERLAY) != 0;
     return true;
 }
 
@@ -67,7 +67,7 @@ CaptureParms V4l2CaptureDriver::GetSequenceSetup()
 
 void V4l2CaptureDriver::SetSequenceSetup(const CaptureParms& parms)
 {
-    device_.SetFrameInterval(parms.dwRequestMicroSecPerFrame);
+    device_.SetFrameInterval(parms.microSecPerFrame);
 }
 
 void V4l2CaptureDriver::SetOverlay(bool on)
@@ -101,7 +101,7 @@ bool V4l2CaptureDriver::StartStreaming(VideoStreamCallbackFn callback)
     if (layout == nullptr || callback == nullptr)
         return false;
     const V4l2StreamFormat streamFormat{layout, int(format->width), int(format->height), format->bytesperline};
-    stream_ = std::make_unique<V4l2Stream>(device_.Io(), device_.Fd(), streamFormat, Handle(), callback);
+    stream_ = std::make_unique<V4l2Stream>(device_.Io(), device_.Fd(), streamFormat, std::move(callback));
     if (!stream_->Start()) {
         stream_.reset();
         return false;

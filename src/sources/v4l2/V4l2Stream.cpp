@@ -23,9 +23,8 @@ v4l2_buffer MmapBuffer(uint32_t index)
 
 }  // namespace
 
-V4l2Stream::V4l2Stream(V4l2Io& io, int fd, const V4l2StreamFormat& format, CaptureHandle handle,
-                       VideoStreamCallbackFn callback)
-    : io_(io), fd_(fd), handle_(handle), callback_(callback), converter_(format)
+V4l2Stream::V4l2Stream(V4l2Io& io, int fd, const V4l2StreamFormat& format, VideoStreamCallbackFn callback)
+    : io_(io), fd_(fd), callback_(std::move(callback)), converter_(format)
 {
 }
 
@@ -147,7 +146,7 @@ bool V4l2Stream::DeliverFrame()
         const std::size_t used = std::min<std::size_t>(buffer.bytesused, mapped.length);
         const std::optional<VideoHeader> frame = converter_.Convert(static_cast<const uint8_t*>(mapped.address), used);
         if (frame)
-            callback_(handle_, &*frame);
+            callback_(&*frame);
     }
     return QueueBuffer(buffer.index);
 }

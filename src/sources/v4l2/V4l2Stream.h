@@ -13,8 +13,7 @@
 // still cleans up.
 class V4l2Stream {
 public:
-    V4l2Stream(V4l2Io& io, int fd, const V4l2StreamFormat& format, CaptureHandle handle,
-               VideoStreamCallbackFn callback);
+    V4l2Stream(V4l2Io& io, int fd, const V4l2StreamFormat& format, VideoStreamCallbackFn callback);
     ~V4l2Stream();
     V4l2Stream(const V4l2Stream&) = delete;
     V4l2Stream& operator=(const V4l2Stream&) = delete;
@@ -40,7 +39,6 @@ private:
 
     V4l2Io& io_;
     int fd_;
-    CaptureHandle handle_;
     VideoStreamCallbackFn callback_;
     V4l2FrameConverter converter_;
     std::vector<MappedBuffer> buffers_;

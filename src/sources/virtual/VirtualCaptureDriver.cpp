@@ -31,7 +31,7 @@ void VirtualCaptureDriver::DriverDisconnect()
 
 bool VirtualCaptureDriver::GetDriverCaps(DriverCaps& caps)
 {
-    caps.fHasOverlay = 0;
+    caps.hasOverlay = false;
     return connected_;
 }
 
@@ -62,8 +62,8 @@ CaptureParms VirtualCaptureDriver::GetSequenceSetup()
 
 void VirtualCaptureDriver::SetSequenceSetup(const CaptureParms& parms)
 {
-    if (parms.dwRequestMicroSecPerFrame > 0)
-        microSecPerFrame_ = parms.dwRequestMicroSecPerFrame;
+    if (parms.microSecPerFrame > 0)
+        microSecPerFrame_ = parms.microSecPerFrame;
 }
 
 // The virtual camera never draws into a window, so overlay and preview are always off.
@@ -86,7 +86,7 @@ bool VirtualCaptureDriver::StartStreaming(VideoStreamCallbackFn callback)
         return false;
     stopRequested_ = false;
     frame_.resize(kVirtualFrameBytes);
-    thread_ = std::thread(&VirtualCaptureDriver::Run, this, callback, microSecPerFrame_);
+    thread_ = std::thread(&VirtualCaptureDriver::Run, this, std::move(callback), microSecPerFrame_);
     return true;
 }
 
@@ -114,7 +114,7 @@ void VirtualCaptureDriver::Run(VideoStreamCallbackFn callback, uint32_t microSec
         if (moving_)
             frameIndex_ = (frameIndex_ + 1) % kVirtualCycle;
         const VideoHeader header{frame_.data(), frame_.size()};
-        callback(Handle(), &header);
+        callback(&header);
         due = std::max(due + interval, std::chrono::steady_clock::now());
         lock.lock();
         stopSignal_.wait_until(lock, due, [this] { return stopRequested_; });

@@ -40,7 +40,7 @@ TEST_F(CamSlotTest, AReleasedSlotIsFoundNoMoreAndIsClaimedAgainWithoutItsRecord)
 {
     CamSlot* slot = RegisterCamSlot(HandleNumber(0), nullptr, nullptr);
     ASSERT_NE(slot, nullptr);
-    slot->pFrame.resize(100);
+    slot->frame.resize(100);
     slot->frameLength = 60;
     slot->lastTick = 1234;
 
@@ -50,7 +50,7 @@ TEST_F(CamSlotTest, AReleasedSlotIsFoundNoMoreAndIsClaimedAgainWithoutItsRecord)
 
     CamSlot* again = RegisterCamSlot(HandleNumber(1), nullptr, nullptr);
     ASSERT_EQ(again, slot);
-    EXPECT_TRUE(again->pFrame.empty());
+    EXPECT_TRUE(again->frame.empty());
     EXPECT_EQ(again->frameLength, 0u);
     EXPECT_EQ(again->lastTick, 1234) << "the previous tick stays when a slot is claimed";
 }

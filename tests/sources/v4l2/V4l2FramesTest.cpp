@@ -88,15 +88,15 @@ TEST(V4l2FrameConverterTest, PaddedYuyvLinesAreClosedUpAndShortFramesStayShort)
 
     const auto whole = converter.Convert(source.data(), source.size());
     ASSERT_TRUE(whole);
-    ASSERT_EQ(whole->dwBufferLength, 24u);
+    ASSERT_EQ(whole->length, 24u);
     for (int y = 0; y < 3; ++y) {
         for (int i = 0; i < 8; ++i)
-            EXPECT_EQ(whole->lpData[y * 8 + i], y * 12 + i);
+            EXPECT_EQ(whole->data[y * 8 + i], y * 12 + i);
     }
 
     const auto shortFrame = converter.Convert(source.data(), 20);
     ASSERT_TRUE(shortFrame);
-    EXPECT_EQ(shortFrame->dwBufferLength, 16u) << "two whole lines arrived";
+    EXPECT_EQ(shortFrame->length, 16u) << "two whole lines arrived";
 }
 
 TEST(V4l2FrameConverterTest, TightYuyvIsHandedOnInPlace)
@@ -105,8 +105,8 @@ TEST(V4l2FrameConverterTest, TightYuyvIsHandedOnInPlace)
     const std::vector<uint8_t> source(20, 1);
     const auto frame = converter.Convert(source.data(), source.size());
     ASSERT_TRUE(frame);
-    EXPECT_EQ(frame->lpData, source.data());
-    EXPECT_EQ(frame->dwBufferLength, 20u);
+    EXPECT_EQ(frame->data, source.data());
+    EXPECT_EQ(frame->length, 20u);
 }
 
 TEST(V4l2FrameConverterTest, RgbFrameWithMissingRowsIsNotHandedOn)
