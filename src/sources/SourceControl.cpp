@@ -14,7 +14,7 @@ SourceControl::SourceControl(const SourceWidgets& widgets, SourceHost& host, Pip
     : m_Widgets(widgets)
     , m_Host(host)
     , m_Options(options)
-    , m_Cameras(widgets, host, state, m_Sound)
+    , m_Cameras(widgets, host, state, m_Sound, [this] { OnCameraLost(); })
     , m_AviFile(widgets, host, state, m_Sound)
 {
     ConnectWidgets();
@@ -62,10 +62,25 @@ void SourceControl::OnBnClickedDeleteCam()
         m_AviFile.Close();
     else
         m_Cameras.DeleteCamera();
+    ShowNoSource();
+}
+
+void SourceControl::ShowNoSource()
+{
     m_Host.ClearDisplay();
     EnableSourceChoice(m_Widgets, true);
     m_AviFile.ReleaseConversionBuffer();
     m_Host.ResetInputState();
+}
+
+// In camera mode the program returns to the state after "Del Cam"; a camera left streaming
+// under file mode just goes, and the file keeps its caption.
+void SourceControl::OnCameraLost()
+{
+    if (!FileMode())
+        ShowNoSource();
+    else
+        m_Widgets.addCam->setText(m_AviFile.HasFile() ? kSnapshotLabel : kOpenLabel);
 }
 
 void SourceControl::OnBnClickedCamSetup()

@@ -38,6 +38,8 @@ public:
 private:
     void ConnectWidgets();
     bool FileMode() const;
+    void ShowNoSource();
+    void OnCameraLost();
 
     SourceWidgets m_Widgets;
     SourceHost& m_Host;

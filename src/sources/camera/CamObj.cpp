@@ -125,19 +125,36 @@ bool CCamObj::AskFor320Width(BitmapInfoHeader& header)
     return true;
 }
 
+// Nothing when the device refused the format the user chose because it is busy or gone:
+// asking again would not help.
 std::optional<BitmapInfoHeader> CCamObj::FormatAfterDialog()
 {
     m_pDriver->VideoFormatDialog(m_pOwnerWidget);
+    if (m_pDriver->LastError() != DeviceError::None)
+        return std::nullopt;
     return m_pDriver->GetVideoFormat();
+}
+
+QString CCamObj::DeviceName() const
+{
+    return m_pDriver ? m_pDriver->DeviceName() : QString();
+}
+
+DeviceError CCamObj::ConnectError() const
+{
+    return m_pDriver ? m_pDriver->LastError() : DeviceError::None;
 }
 
 int CCamObj::StartStream()
 {
     m_state = State::Started;
     m_bBusy = false;
-    m_pDriver->SetSequenceSetup(m_CaptureParms);
     CamSlot& slot = *m_slot;
-    if (!m_pDriver->StartStreaming([&slot](const VideoHeader* header) { return VideoStreamCallback(slot, header); })) {
+    const bool streaming =
+        m_pDriver->SetSequenceSetup(m_CaptureParms)
+        && m_pDriver->StartStreaming([&slot](const VideoHeader* header) { return VideoStreamCallback(slot, header); },
+                                     [this](StreamEvent event) { PostStreamEvent(event); });
+    if (!streaming) {
         m_state = State::Stopped;
         return 0;
     }
@@ -149,6 +166,7 @@ void CCamObj::StopStream()
     m_state = State::Stopped;
     if (m_pDriver) {
         m_pDriver->StopStreaming();
+        // A device that is gone or taken keeps whatever rate it has; nothing is left to do.
         m_pDriver->SetSequenceSetup(m_OrigCaptureParms);
     }
     // A sink that stops the camera from inside its frame call still holds the work record;
@@ -189,10 +207,24 @@ void CCamObj::StoreFrame(CamSlot& slot, const VideoHeader& header)
     slot.frameLength = length;
 }
 
+// The camera outlives its capture thread, and Qt drops events posted to a deleted object.
+void CCamObj::PostStreamEvent(StreamEvent event)
+{
+    QCoreApplication::postEvent(this, new CaptureStreamEvent(event));
+}
+
 void CCamObj::customEvent(QEvent* event)
 {
-    if (event->type() == WM_CAMFRAME)
+    if (event->type() == WM_CAMFRAME) {
         OnFrameReady();
+        return;
+    }
+    if (event->type() != CaptureStreamEvent::kType || m_state == State::Stopped)
+        return;
+    if (static_cast<CaptureStreamEvent*>(event)->streamEvent == StreamEvent::Lost)
+        emit Lost();
+    else
+        emit Stalled();
 }
 
 int CCamObj::OnFrameReady()

@@ -88,3 +88,9 @@ bool MjpegDecoder::ConvertFrame(int width, int height, uint8_t* destination)
     const int strides[1] = {-rowBytes};
     return sws_scale(scaler_.get(), frame_->data, frame_->linesize, 0, frame_->height, planes, strides) == height;
 }
+
+bool MjpegDecodingAvailable()
+{
+    static const bool available = MjpegDecoder().IsOpen();
+    return available;
+}

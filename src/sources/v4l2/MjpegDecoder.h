@@ -25,3 +25,6 @@ private:
     ScalerPtr scaler_;
     std::vector<uint8_t> padded_;
 };
+
+// Whether this build's FFmpeg can open an MJPEG decoder: without one, MJPEG is not offered.
+bool MjpegDecodingAvailable();

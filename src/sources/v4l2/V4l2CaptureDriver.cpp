@@ -7,6 +7,8 @@
 #include "sources/v4l2/V4l2FormatList.h"
 #include "sources/v4l2/V4l2PixelFormats.h"
 
+#include <cerrno>
+
 V4l2CaptureDriver::V4l2CaptureDriver(std::shared_ptr<V4l2Io> io) : device_(std::move(io)) {}
 
 V4l2CaptureDriver::~V4l2CaptureDriver()
@@ -18,7 +20,24 @@ bool V4l2CaptureDriver::DriverConnect(int driverIndex)
 {
     StopStreaming();
     mjpegAccepted_ = false;
+    error_ = DeviceError::None;
     return device_.Open(driverIndex);
+}
+
+QString V4l2CaptureDriver::DeviceName() const
+{
+    return QString::fromStdString(device_.Name());
+}
+
+// UVC lets every program open a camera and refuses the second one's format, rate and
+// buffers with EBUSY; an unplugged one answers ENODEV, a broken one EIO.
+bool V4l2CaptureDriver::Succeeded(int error)
+{
+    if (error == EBUSY)
+        error_ = DeviceError::InUse;
+    else if (error == ENODEV || error == EIO)
+        error_ = DeviceError::Lost;
+    return error == 0;
 }
 
 void V4l2CaptureDriver::DriverDisconnect()
@@ -49,11 +68,11 @@ void V4l2CaptureDriver::VideoFormatDialog(QWidget* owner)
     const std::optional<v4l2_pix_format> current = device_.GetFormat();
     if (!current)
         return;
-    CaptureFormatDialog dialog(owner, ListCaptureFormats(device_.Io(), device_.Fd()), current->pixelformat,
-                               QSize(int(current->width), int(current->height)));
+    CaptureFormatDialog dialog(owner, DeviceName(), ListCaptureFormats(device_.Io(), device_.Fd()),
+                               current->pixelformat, QSize(int(current->width), int(current->height)));
     if (RunModal(dialog) == QDialog::Accepted && dialog.selectedFormat() != 0 && dialog.selectedSize().isValid()) {
         const QSize size = dialog.selectedSize();
-        device_.SetFormat(dialog.selectedFormat(), uint32_t(size.width()), uint32_t(size.height()));
+        Succeeded(device_.SetFormat(dialog.selectedFormat(), uint32_t(size.width()), uint32_t(size.height())));
     }
     const std::optional<v4l2_pix_format> chosen = device_.GetFormat();
     const V4l2PixelLayout* layout = chosen ? FindPixelLayout(chosen->pixelformat) : nullptr;
@@ -65,14 +84,16 @@ CaptureParms V4l2CaptureDriver::GetSequenceSetup()
     return CaptureParms{device_.GetFrameInterval().value_or(kDefaultMicroSecPerFrame)};
 }
 
-void V4l2CaptureDriver::SetSequenceSetup(const CaptureParms& parms)
+// A device without frame-rate control (ENOTTY, EINVAL) keeps its own rate.
+bool V4l2CaptureDriver::SetSequenceSetup(const CaptureParms& parms)
 {
-    device_.SetFrameInterval(parms.microSecPerFrame);
+    const int error = device_.SetFrameInterval(parms.microSecPerFrame);
+    return Succeeded(error) || error == ENOTTY || error == EINVAL;
 }
 
 void V4l2CaptureDriver::SetOverlay(bool on)
 {
-    device_.SetOverlay(on);
+    Succeeded(device_.SetOverlay(on));
 }
 
 // This driver never draws a preview of its own, so there is nothing to switch.
@@ -86,23 +107,25 @@ std::optional<BitmapInfoHeader> V4l2CaptureDriver::GetVideoFormat()
     const int width = int(format->width);
     const int height = int(format->height);
     const V4l2PixelLayout* layout = FindPixelLayout(format->pixelformat);
-    if (layout == nullptr)
+    if (layout == nullptr || !IsDeliverable(format->pixelformat))
         return CompressedHeader(format->pixelformat, width, height, format->sizeimage);
     if (layout->kind == V4l2PixelLayout::Kind::Mjpeg && !mjpegAccepted_)
         return CompressedHeader(kFourccMjpg, width, height, format->sizeimage);
     return DeliveredHeader(*layout, width, height);
 }
 
-bool V4l2CaptureDriver::StartStreaming(VideoStreamCallbackFn callback)
+bool V4l2CaptureDriver::StartStreaming(VideoStreamCallbackFn onFrame, StreamEventCallbackFn onEvent)
 {
     StopStreaming();
     const std::optional<v4l2_pix_format> format = device_.GetFormat();
-    const V4l2PixelLayout* layout = format ? FindPixelLayout(format->pixelformat) : nullptr;
-    if (layout == nullptr || callback == nullptr)
+    if (!format || !IsDeliverable(format->pixelformat) || !onFrame || !onEvent)
         return false;
-    const V4l2StreamFormat streamFormat{layout, int(format->width), int(format->height), format->bytesperline};
-    stream_ = std::make_unique<V4l2Stream>(device_.Io(), device_.Fd(), streamFormat, std::move(callback));
-    if (!stream_->Start()) {
+    const V4l2StreamFormat streamFormat{FindPixelLayout(format->pixelformat), int(format->width),
+                                        int(format->height), format->bytesperline,
+                                        device_.GetFrameInterval().value_or(kDefaultMicroSecPerFrame)};
+    stream_ = std::make_unique<V4l2Stream>(device_.Io(), device_.Fd(), streamFormat, std::move(onFrame),
+                                           std::move(onEvent));
+    if (!Succeeded(stream_->Start())) {
         stream_.reset();
         return false;
     }

@@ -23,14 +23,14 @@ std::optional<VideoHeader> V4l2FrameConverter::Convert(const uint8_t* data, std:
 std::optional<VideoHeader> V4l2FrameConverter::ConvertYuy2(const uint8_t* data, std::size_t bytesUsed)
 {
     const std::size_t rowBytes = std::size_t(format_.width) * 2;
+    if (format_.height <= 0 || bytesUsed < format_.bytesPerLine * std::size_t(format_.height - 1) + rowBytes)
+        return std::nullopt;
+    const std::size_t frameBytes = rowBytes * std::size_t(format_.height);
     if (format_.bytesPerLine == rowBytes)
-        return VideoHeader{data, bytesUsed};
-    const std::size_t padding = format_.bytesPerLine - rowBytes;
-    const int rows = static_cast<int>(std::min<std::size_t>((bytesUsed + padding) / format_.bytesPerLine,
-                                                            std::size_t(format_.height)));
-    delivered_.resize(rowBytes * std::size_t(format_.height));
-    RepackRows(rowBytes, rows, format_.bytesPerLine, data, delivered_.data());
-    return Delivered(rowBytes * std::size_t(rows));
+        return VideoHeader{data, frameBytes};
+    delivered_.resize(frameBytes);
+    RepackRows(rowBytes, format_.height, format_.bytesPerLine, data, delivered_.data());
+    return Delivered(frameBytes);
 }
 
 std::optional<VideoHeader> V4l2FrameConverter::ConvertRgb(const uint8_t* data, std::size_t bytesUsed)

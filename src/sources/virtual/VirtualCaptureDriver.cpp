@@ -29,6 +29,11 @@ void VirtualCaptureDriver::DriverDisconnect()
     connected_ = false;
 }
 
+QString VirtualCaptureDriver::DeviceName() const
+{
+    return QStringLiteral("Virtual Camera");
+}
+
 bool VirtualCaptureDriver::GetDriverCaps(DriverCaps& caps)
 {
     caps.hasOverlay = false;
@@ -51,7 +56,7 @@ void VirtualCaptureDriver::VideoDisplayDialog(QWidget* owner)
 void VirtualCaptureDriver::VideoFormatDialog(QWidget* owner)
 {
     const CaptureFormatChoice only{kFourccYuy2, QStringLiteral("YUY2 4:2:2"), {QSize(kVirtualWidth, kVirtualHeight)}};
-    CaptureFormatDialog dialog(owner, {only}, kFourccYuy2, QSize(kVirtualWidth, kVirtualHeight));
+    CaptureFormatDialog dialog(owner, DeviceName(), {only}, kFourccYuy2, QSize(kVirtualWidth, kVirtualHeight));
     RunModal(dialog);
 }
 
@@ -60,10 +65,11 @@ CaptureParms VirtualCaptureDriver::GetSequenceSetup()
     return CaptureParms{microSecPerFrame_};
 }
 
-void VirtualCaptureDriver::SetSequenceSetup(const CaptureParms& parms)
+bool VirtualCaptureDriver::SetSequenceSetup(const CaptureParms& parms)
 {
     if (parms.microSecPerFrame > 0)
         microSecPerFrame_ = parms.microSecPerFrame;
+    return true;
 }
 
 // The virtual camera never draws into a window, so overlay and preview are always off.
@@ -79,10 +85,11 @@ std::optional<BitmapInfoHeader> VirtualCaptureDriver::GetVideoFormat()
     return header;
 }
 
-bool VirtualCaptureDriver::StartStreaming(VideoStreamCallbackFn callback)
+// The virtual camera never stalls and cannot be unplugged, so it has no events to report.
+bool VirtualCaptureDriver::StartStreaming(VideoStreamCallbackFn callback, StreamEventCallbackFn)
 {
     StopStreaming();
-    if (!connected_ || callback == nullptr)
+    if (!connected_ || !callback)
         return false;
     stopRequested_ = false;
     frame_.resize(kVirtualFrameBytes);

@@ -25,15 +25,15 @@ protected:
 
 TEST_F(CamSlotTest, SixSlotsCanBeClaimedAndASeventhIsRefused)
 {
-    std::vector<CamSlot*> slots;
+    std::vector<CamSlot*> claimed;
     for (int n = 0; n < kCamSlotCount; ++n) {
-        slots.push_back(RegisterCamSlot(HandleNumber(n), nullptr, nullptr));
-        ASSERT_NE(slots.back(), nullptr);
+        claimed.push_back(RegisterCamSlot(HandleNumber(n), nullptr, nullptr));
+        ASSERT_NE(claimed.back(), nullptr);
     }
     EXPECT_EQ(RegisterCamSlot(HandleNumber(6), nullptr, nullptr), nullptr);
     EXPECT_EQ(FindCamSlot(HandleNumber(6)), nullptr);
     for (int n = 0; n < kCamSlotCount; ++n)
-        EXPECT_EQ(FindCamSlot(HandleNumber(n)), slots[std::size_t(n)]);
+        EXPECT_EQ(FindCamSlot(HandleNumber(n)), claimed[std::size_t(n)]);
 }
 
 TEST_F(CamSlotTest, AReleasedSlotIsFoundNoMoreAndIsClaimedAgainWithoutItsRecord)

@@ -78,7 +78,7 @@ TEST(V4l2PixelFormatsTest, YuyvIsYuy2AtSixteenBitsAndMjpegDecodesToTwentyFour)
     EXPECT_EQ(FindPixelLayout(V4L2_PIX_FMT_NV12), nullptr);
 }
 
-TEST(V4l2FrameConverterTest, PaddedYuyvLinesAreClosedUpAndShortFramesStayShort)
+TEST(V4l2FrameConverterTest, PaddedYuyvLinesAreClosedUpAndShortFramesAreDropped)
 {
     const V4l2StreamFormat format{FindPixelLayout(V4L2_PIX_FMT_YUYV), 4, 3, 12};
     V4l2FrameConverter converter(format);
@@ -94,9 +94,9 @@ TEST(V4l2FrameConverterTest, PaddedYuyvLinesAreClosedUpAndShortFramesStayShort)
             EXPECT_EQ(whole->data[y * 8 + i], y * 12 + i);
     }
 
-    const auto shortFrame = converter.Convert(source.data(), 20);
-    ASSERT_TRUE(shortFrame);
-    EXPECT_EQ(shortFrame->length, 16u) << "two whole lines arrived";
+    EXPECT_TRUE(converter.Convert(source.data(), 32)) << "the last line needs no padding";
+    EXPECT_FALSE(converter.Convert(source.data(), 31));
+    EXPECT_FALSE(converter.Convert(source.data(), 20));
 }
 
 TEST(V4l2FrameConverterTest, TightYuyvIsHandedOnInPlace)
@@ -106,7 +106,8 @@ TEST(V4l2FrameConverterTest, TightYuyvIsHandedOnInPlace)
     const auto frame = converter.Convert(source.data(), source.size());
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->data, source.data());
-    EXPECT_EQ(frame->length, 20u);
+    EXPECT_EQ(frame->length, 16u) << "bytes past the frame are not handed on";
+    EXPECT_FALSE(converter.Convert(source.data(), 15));
 }
 
 TEST(V4l2FrameConverterTest, RgbFrameWithMissingRowsIsNotHandedOn)
