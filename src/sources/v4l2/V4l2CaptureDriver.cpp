@@ -58,8 +58,8 @@ void V4l2CaptureDriver::VideoDisplayDialog(QWidget* owner)
 {
     if (!device_.IsOpen())
         return;
-    CaptureDisplayDialog dialog(owner, ListCaptureControls(device_.Io(), device_.Fd()),
-                                [this](uint32_t id, int32_t value) { device_.SetControl(id, value); });
+    V4l2ControlDevice controls(device_);
+    CaptureDisplayDialog dialog(owner, DeviceName(), controls);
     RunModal(dialog);
 }
 

@@ -9,7 +9,36 @@
 #include <chrono>
 
 namespace {
+
 constexpr uint32_t kMoveShapesControl = 1;
+
+// The virtual camera's one control.
+class VirtualControls final : public CaptureControlDevice {
+public:
+    explicit VirtualControls(std::atomic<bool>& moving) : m_moving(moving) {}
+
+    std::vector<CaptureControl> ReadControls() override
+    {
+        CaptureControl moveShapes;
+        moveShapes.id = kMoveShapesControl;
+        moveShapes.name = QStringLiteral("Move shapes");
+        moveShapes.kind = CaptureControl::Kind::Boolean;
+        moveShapes.maximum = 1;
+        moveShapes.defaultValue = 1;
+        moveShapes.value = m_moving ? 1 : 0;
+        return {moveShapes};
+    }
+
+    int WriteControl(uint32_t, int32_t value) override
+    {
+        m_moving = value != 0;
+        return 0;
+    }
+
+private:
+    std::atomic<bool>& m_moving;
+};
+
 }  // namespace
 
 VirtualCaptureDriver::~VirtualCaptureDriver()
@@ -42,13 +71,8 @@ bool VirtualCaptureDriver::GetDriverCaps(DriverCaps& caps)
 
 void VirtualCaptureDriver::VideoDisplayDialog(QWidget* owner)
 {
-    CaptureControl moveShapes;
-    moveShapes.id = kMoveShapesControl;
-    moveShapes.name = QStringLiteral("Move shapes");
-    moveShapes.kind = CaptureControl::Kind::Boolean;
-    moveShapes.maximum = 1;
-    moveShapes.value = moving_ ? 1 : 0;
-    CaptureDisplayDialog dialog(owner, {moveShapes}, [this](uint32_t, int32_t value) { moving_ = value != 0; });
+    VirtualControls controls(moving_);
+    CaptureDisplayDialog dialog(owner, DeviceName(), controls);
     RunModal(dialog);
 }
 
