@@ -210,6 +210,17 @@ FakeDeviceSetup UvcControls()
     return setup;
 }
 
+// Automatic modes off, then temperature 3500 and exposure time 900.
+void SetWhiteBalanceAndExposureByHand(CaptureDisplayDialog& dialog)
+{
+    QTest::mouseClick(FindByAccessibleName<QCheckBox>(dialog, QStringLiteral("White Balance, Automatic")),
+                      Qt::LeftButton);
+    FindByAccessibleName<QSlider>(dialog, QStringLiteral("White Balance Temperature"))->setValue(3500);
+    auto* exposureMode = FindByAccessibleName<QComboBox>(dialog, QStringLiteral("Auto Exposure"));
+    exposureMode->setCurrentIndex(exposureMode->findText(QStringLiteral("Manual Mode")));
+    FindByAccessibleName<QSlider>(dialog, QStringLiteral("Exposure Time, Absolute"))->setValue(900);
+}
+
 class CameraControlsTest : public CaptureDialogsTest {
 protected:
     void SetUp() override { io->AddDevice(0, UvcControls()); }
@@ -280,12 +291,7 @@ TEST_F(CameraControlsTest, RefusedAndAdjustedValuesShowWhatTheDeviceHolds)
 TEST_F(CameraControlsTest, CancelUndoesTheChangesInAnOrderTheDeviceAccepts)
 {
     ConnectWithDialogs([](CaptureDisplayDialog& dialog) {
-        QTest::mouseClick(FindByAccessibleName<QCheckBox>(dialog, QStringLiteral("White Balance, Automatic")),
-                          Qt::LeftButton);
-        FindByAccessibleName<QSlider>(dialog, QStringLiteral("White Balance Temperature"))->setValue(3500);
-        auto* exposureMode = FindByAccessibleName<QComboBox>(dialog, QStringLiteral("Auto Exposure"));
-        exposureMode->setCurrentIndex(exposureMode->findText(QStringLiteral("Manual Mode")));
-        FindByAccessibleName<QSlider>(dialog, QStringLiteral("Exposure Time, Absolute"))->setValue(900);
+        SetWhiteBalanceAndExposureByHand(dialog);
         FindByAccessibleName<QSlider>(dialog, QStringLiteral("Brightness"))->setValue(-20);
         return ClickButton(dialog, QStringLiteral("Cancel"));
     });
@@ -299,12 +305,7 @@ TEST_F(CameraControlsTest, CancelUndoesTheChangesInAnOrderTheDeviceAccepts)
 TEST_F(CameraControlsTest, DefaultsReachEveryWritableControlAndCancelStillPutsTheStartBack)
 {
     const auto manualSettings = [](CaptureDisplayDialog& dialog) {
-        QTest::mouseClick(FindByAccessibleName<QCheckBox>(dialog, QStringLiteral("White Balance, Automatic")),
-                          Qt::LeftButton);
-        FindByAccessibleName<QSlider>(dialog, QStringLiteral("White Balance Temperature"))->setValue(3500);
-        auto* exposureMode = FindByAccessibleName<QComboBox>(dialog, QStringLiteral("Auto Exposure"));
-        exposureMode->setCurrentIndex(exposureMode->findText(QStringLiteral("Manual Mode")));
-        FindByAccessibleName<QSlider>(dialog, QStringLiteral("Exposure Time, Absolute"))->setValue(900);
+        SetWhiteBalanceAndExposureByHand(dialog);
         return ClickButton(dialog, QStringLiteral("OK"));
     };
     ConnectWithDialogs(manualSettings);
