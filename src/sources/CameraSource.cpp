@@ -25,7 +25,7 @@ constexpr uint32_t kMicrosecondsPerSecond = 1000000;
 
 CameraSource::CameraSource(const SourceWidgets& widgets, SourceHost& host, PipelineState& state,
                            SnapshotSound& sound, std::function<void()> onLost)
-    : m_Widgets(widgets), m_Host(host), m_State(state), m_Sound(sound), m_onLost(std::move(onLost))
+    : m_widgets(widgets), m_host(host), m_state(state), m_sound(sound), m_onLost(std::move(onLost))
 {
 }
 
@@ -37,8 +37,8 @@ CameraSource::~CameraSource()
 void CameraSource::AddCamera()
 {
     if (HasCamera()) {
-        m_Sound.Play();
-        m_State.snapshotRequest = true;
+        m_sound.Play();
+        m_state.snapshotRequest = true;
         return;
     }
     ConnectCamera(0, kDefaultMicroSecPerFrame);
@@ -53,21 +53,21 @@ void CameraSource::DeleteCamera()
     m_CamList.pop_back();
     camera->StopStream();
     camera.reset();
-    m_State.snapshotRequest = false;
-    m_Widgets.addCam->setText(kAddCamLabel);
+    m_state.snapshotRequest = false;
+    m_widgets.addCam->setText(kAddCamLabel);
 }
 
 // The rate chosen reaches the device as its frame interval; a cancelled dialog keeps 30.
 void CameraSource::CamSetup()
 {
-    m_Widgets.camSetup->setEnabled(false);
-    CSetFPS rateDialog(m_Widgets.owner);
+    m_widgets.camSetup->setEnabled(false);
+    CSetFPS rateDialog(m_widgets.owner);
     RunModal(rateDialog);
     DeleteCamera();
-    ReleaseFrameBuffers(m_State);
+    ReleaseFrameBuffers(m_state);
     ConnectCamera(1, kMicrosecondsPerSecond / uint32_t(rateDialog.FramesPerSecond()));
     RestartFrameRate();
-    m_Widgets.camSetup->setEnabled(true);
+    m_widgets.camSetup->setEnabled(true);
 }
 
 void CameraSource::DeleteAll()
@@ -78,7 +78,7 @@ void CameraSource::DeleteAll()
 
 void CameraSource::ConnectCamera(int showDialogs, uint32_t microSecPerFrame)
 {
-    auto camera = std::make_unique<CCamObj>(&m_Host, m_Widgets.owner, CreateCaptureDriver());
+    auto camera = std::make_unique<CCamObj>(&m_host, m_widgets.owner, CreateCaptureDriver());
     // Queued, so that a lost camera is deleted outside its own event handler.
     connect(camera.get(), &CCamObj::Stalled, this, &CameraSource::OnStalled);
     connect(camera.get(), &CCamObj::Lost, this, [this, watched = QPointer(camera.get())] { OnLost(watched); },
@@ -94,17 +94,17 @@ void CameraSource::ConnectCamera(int showDialogs, uint32_t microSecPerFrame)
 void CameraSource::ReportConnectFailure(const CCamObj& camera)
 {
     if (camera.ConnectError() == DeviceError::InUse)
-        ShowMessageBox(m_Widgets.owner, kDeviceInUse.arg(camera.DeviceName()));
+        ShowMessageBox(m_widgets.owner, kDeviceInUse.arg(camera.DeviceName()));
     else
-        ShowMessageBox(m_Widgets.owner, kConnectFailure);
+        ShowMessageBox(m_widgets.owner, kConnectFailure);
 }
 
 // "Current FPS" averages the rates of the last frames; with no frame for two seconds it
 // shows 0, and the average starts again with the next frames.
 void CameraSource::OnStalled()
 {
-    ResetFrameRate(m_State);
-    if (auto* fps = qobject_cast<QLineEdit*>(m_Widgets.fps))
+    ResetFrameRate(m_state);
+    if (auto* fps = qobject_cast<QLineEdit*>(m_widgets.fps))
         fps->setText(QStringLiteral("0"));
 }
 
@@ -117,7 +117,7 @@ void CameraSource::OnLost(const QPointer<CCamObj>& camera)
     const QString name = (*lost)->DeviceName();
     std::rotate(lost, lost + 1, m_CamList.end());
     DeleteCamera();
-    ShowMessageBox(m_Widgets.owner, kDeviceLost.arg(name));
+    ShowMessageBox(m_widgets.owner, kDeviceLost.arg(name));
     if (m_onLost)
         m_onLost();
 }
@@ -125,6 +125,6 @@ void CameraSource::OnLost(const QPointer<CCamObj>& camera)
 // Also after a failed connection: the button then connects again on its next press.
 void CameraSource::RestartFrameRate()
 {
-    ResetFrameRate(m_State);
-    m_Widgets.addCam->setText(kSnapshotLabel);
+    ResetFrameRate(m_state);
+    m_widgets.addCam->setText(kSnapshotLabel);
 }

@@ -49,10 +49,10 @@ private:
     void OnStalled();
     void OnLost(const QPointer<CCamObj>& camera);
 
-    SourceWidgets m_Widgets;
-    SourceHost& m_Host;
-    PipelineState& m_State;
-    SnapshotSound& m_Sound;
+    SourceWidgets m_widgets;
+    SourceHost& m_host;
+    PipelineState& m_state;
+    SnapshotSound& m_sound;
     std::function<void()> m_onLost;
     std::vector<std::unique_ptr<CCamObj>> m_CamList;
 };

@@ -31,24 +31,24 @@ std::size_t PixelCount(const BitmapInfoHeader& header)
 }  // namespace
 
 CCamObj::CCamObj(CameraFrameSink* pOwner, QWidget* ownerWidget, std::unique_ptr<CaptureDriver> driver)
-    : m_pOwner(pOwner), m_pOwnerWidget(ownerWidget), m_pDriver(std::move(driver))
+    : m_pOwner(pOwner), m_ownerWidget(ownerWidget), m_driver(std::move(driver))
 {
-    if (m_pDriver) {
-        m_hCapWnd = m_pDriver->Handle();
+    if (m_driver) {
+        m_hCapWnd = m_driver->Handle();
         m_slot = RegisterCamSlot(m_hCapWnd, this, this);
     }
 }
 
 CCamObj::~CCamObj()
 {
-    if (!m_pDriver)
+    if (!m_driver)
         return;
     // A camera deleted without StopStream must not leave its capture thread writing into
     // the slot record that is freed next.
-    m_pDriver->StopStreaming();
+    m_driver->StopStreaming();
     m_slot = nullptr;
     if (ReleaseCamSlot(m_hCapWnd))
-        m_pDriver->DriverDisconnect();
+        m_driver->DriverDisconnect();
 }
 
 int CCamObj::Connect(int showDialogs, uint32_t microSecPerFrame)
@@ -59,23 +59,23 @@ int CCamObj::Connect(int showDialogs, uint32_t microSecPerFrame)
     m_bYuy2 = false;
     if (!ConnectFirstDriver())
         return 0;
-    if (!m_pDriver->GetDriverCaps(m_DriverCaps)) {
+    if (!m_driver->GetDriverCaps(m_DriverCaps)) {
         m_DriverCaps = DriverCaps{};
         return 0;
     }
     if (m_bShowDialogs) {
-        m_pDriver->VideoDisplayDialog(m_pOwnerWidget);
-        m_pDriver->VideoFormatDialog(m_pOwnerWidget);
+        m_driver->VideoDisplayDialog(m_ownerWidget);
+        m_driver->VideoFormatDialog(m_ownerWidget);
     }
-    m_CaptureParms = m_pDriver->GetSequenceSetup();
+    m_CaptureParms = m_driver->GetSequenceSetup();
     m_OrigCaptureParms = m_CaptureParms;
     m_CaptureParms.microSecPerFrame = microSecPerFrame > 0 ? microSecPerFrame : kDefaultMicroSecPerFrame;
     if (m_DriverCaps.hasOverlay)
-        m_pDriver->SetOverlay(false);
+        m_driver->SetOverlay(false);
     else
-        m_pDriver->SetPreview(false);
+        m_driver->SetPreview(false);
 
-    std::optional<BitmapInfoHeader> header = m_pDriver->GetVideoFormat();
+    std::optional<BitmapInfoHeader> header = m_driver->GetVideoFormat();
     if (!header || !FixFormat(*header) || !AskFor320Width(*header))
         return 0;
     m_bihFrame = *header;
@@ -88,7 +88,7 @@ int CCamObj::Connect(int showDialogs, uint32_t microSecPerFrame)
 bool CCamObj::ConnectFirstDriver()
 {
     for (int index = 0; index <= kMaxDriverIndex; ++index) {
-        if (m_pDriver->DriverConnect(index))
+        if (m_driver->DriverConnect(index))
             return true;
     }
     return false;
@@ -114,7 +114,7 @@ bool CCamObj::AskFor320Width(BitmapInfoHeader& header)
 {
     while (header.biWidth != kRequiredWidth) {
         const auto answer =
-            ShowMessageBox(m_pOwnerWidget, kResolutionQuestion, MessageButtons::YesNo, MessageIcon::Stop);
+            ShowMessageBox(m_ownerWidget, kResolutionQuestion, MessageButtons::YesNo, MessageIcon::Stop);
         if (answer != QMessageBox::Yes)
             return false;
         std::optional<BitmapInfoHeader> changed = FormatAfterDialog();
@@ -129,20 +129,20 @@ bool CCamObj::AskFor320Width(BitmapInfoHeader& header)
 // asking again would not help.
 std::optional<BitmapInfoHeader> CCamObj::FormatAfterDialog()
 {
-    m_pDriver->VideoFormatDialog(m_pOwnerWidget);
-    if (m_pDriver->LastError() != DeviceError::None)
+    m_driver->VideoFormatDialog(m_ownerWidget);
+    if (m_driver->LastError() != DeviceError::None)
         return std::nullopt;
-    return m_pDriver->GetVideoFormat();
+    return m_driver->GetVideoFormat();
 }
 
 QString CCamObj::DeviceName() const
 {
-    return m_pDriver ? m_pDriver->DeviceName() : QString();
+    return m_driver ? m_driver->DeviceName() : QString();
 }
 
 DeviceError CCamObj::ConnectError() const
 {
-    return m_pDriver ? m_pDriver->LastError() : DeviceError::None;
+    return m_driver ? m_driver->LastError() : DeviceError::None;
 }
 
 int CCamObj::StartStream()
@@ -151,8 +151,8 @@ int CCamObj::StartStream()
     m_bBusy = false;
     CamSlot& slot = *m_slot;
     const bool streaming =
-        m_pDriver->SetSequenceSetup(m_CaptureParms)
-        && m_pDriver->StartStreaming([&slot](const VideoHeader* header) { return VideoStreamCallback(slot, header); },
+        m_driver->SetSequenceSetup(m_CaptureParms)
+        && m_driver->StartStreaming([&slot](const VideoHeader* header) { return VideoStreamCallback(slot, header); },
                                      [this](StreamEvent event) { PostStreamEvent(event); });
     if (!streaming) {
         m_state = State::Stopped;
@@ -164,10 +164,10 @@ int CCamObj::StartStream()
 void CCamObj::StopStream()
 {
     m_state = State::Stopped;
-    if (m_pDriver) {
-        m_pDriver->StopStreaming();
+    if (m_driver) {
+        m_driver->StopStreaming();
         // A device that is gone or taken keeps whatever rate it has; nothing is left to do.
-        m_pDriver->SetSequenceSetup(m_OrigCaptureParms);
+        m_driver->SetSequenceSetup(m_OrigCaptureParms);
     }
     // A sink that stops the camera from inside its frame call still holds the work record;
     // OnFrameReady frees it when that call returns.
@@ -251,7 +251,7 @@ int CCamObj::OnFrameReady()
 // that gives no image size gets the size its width, height and bit count imply.
 void CCamObj::SetUpFrames()
 {
-    BitmapInfoHeader header = m_pDriver->GetVideoFormat().value_or(m_bihFrame);
+    BitmapInfoHeader header = m_driver->GetVideoFormat().value_or(m_bihFrame);
     if (m_bYuy2) {
         header.biCompression = 0;
         header.biBitCount = 24;

@@ -76,8 +76,8 @@ private:
     static void StoreFrame(CamSlot& slot, const VideoHeader& header);
 
     CameraFrameSink* m_pOwner = nullptr;
-    QPointer<QWidget> m_pOwnerWidget;
-    std::unique_ptr<CaptureDriver> m_pDriver;
+    QPointer<QWidget> m_ownerWidget;
+    std::unique_ptr<CaptureDriver> m_driver;
     CaptureHandle m_hCapWnd = nullptr;
     CamSlot* m_slot = nullptr;
     int m_bShowDialogs = 0;

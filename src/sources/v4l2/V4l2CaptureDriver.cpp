@@ -9,7 +9,7 @@
 
 #include <cerrno>
 
-V4l2CaptureDriver::V4l2CaptureDriver(std::shared_ptr<V4l2Io> io) : device_(std::move(io)) {}
+V4l2CaptureDriver::V4l2CaptureDriver(std::shared_ptr<V4l2Io> io) : m_device(std::move(io)) {}
 
 V4l2CaptureDriver::~V4l2CaptureDriver()
 {
@@ -19,14 +19,14 @@ V4l2CaptureDriver::~V4l2CaptureDriver()
 bool V4l2CaptureDriver::DriverConnect(int driverIndex)
 {
     StopStreaming();
-    mjpegAccepted_ = false;
-    error_ = DeviceError::None;
-    return device_.Open(driverIndex);
+    m_mjpegAccepted = false;
+    m_error = DeviceError::None;
+    return m_device.Open(driverIndex);
 }
 
 QString V4l2CaptureDriver::DeviceName() const
 {
-    return QString::fromStdString(device_.Name());
+    return QString::fromStdString(m_device.Name());
 }
 
 // UVC lets every program open a camera and refuses the second one's format, rate and
@@ -34,66 +34,66 @@ QString V4l2CaptureDriver::DeviceName() const
 bool V4l2CaptureDriver::Succeeded(int error)
 {
     if (error == EBUSY)
-        error_ = DeviceError::InUse;
+        m_error = DeviceError::InUse;
     else if (error == ENODEV || error == EIO)
-        error_ = DeviceError::Lost;
+        m_error = DeviceError::Lost;
     return error == 0;
 }
 
 void V4l2CaptureDriver::DriverDisconnect()
 {
     StopStreaming();
-    device_.Close();
+    m_device.Close();
 }
 
 bool V4l2CaptureDriver::GetDriverCaps(DriverCaps& caps)
 {
-    if (!device_.IsOpen())
+    if (!m_device.IsOpen())
         return false;
-    caps.hasOverlay = (device_.Capabilities() & V4L2_CAP_VIDEO_OVERLAY) != 0;
+    caps.hasOverlay = (m_device.Capabilities() & V4L2_CAP_VIDEO_OVERLAY) != 0;
     return true;
 }
 
 void V4l2CaptureDriver::VideoDisplayDialog(QWidget* owner)
 {
-    if (!device_.IsOpen())
+    if (!m_device.IsOpen())
         return;
-    V4l2ControlDevice controls(device_);
+    V4l2ControlDevice controls(m_device);
     CaptureDisplayDialog dialog(owner, DeviceName(), controls);
     RunModal(dialog);
 }
 
 void V4l2CaptureDriver::VideoFormatDialog(QWidget* owner)
 {
-    const std::optional<v4l2_pix_format> current = device_.GetFormat();
+    const std::optional<v4l2_pix_format> current = m_device.GetFormat();
     if (!current)
         return;
-    CaptureFormatDialog dialog(owner, DeviceName(), ListCaptureFormats(device_.Io(), device_.Fd()),
+    CaptureFormatDialog dialog(owner, DeviceName(), ListCaptureFormats(m_device.Io(), m_device.Fd()),
                                current->pixelformat, QSize(int(current->width), int(current->height)));
     if (RunModal(dialog) == QDialog::Accepted && dialog.selectedFormat() != 0 && dialog.selectedSize().isValid()) {
         const QSize size = dialog.selectedSize();
-        Succeeded(device_.SetFormat(dialog.selectedFormat(), uint32_t(size.width()), uint32_t(size.height())));
+        Succeeded(m_device.SetFormat(dialog.selectedFormat(), uint32_t(size.width()), uint32_t(size.height())));
     }
-    const std::optional<v4l2_pix_format> chosen = device_.GetFormat();
+    const std::optional<v4l2_pix_format> chosen = m_device.GetFormat();
     const V4l2PixelLayout* layout = chosen ? FindPixelLayout(chosen->pixelformat) : nullptr;
-    mjpegAccepted_ = layout != nullptr && layout->kind == V4l2PixelLayout::Kind::Mjpeg;
+    m_mjpegAccepted = layout != nullptr && layout->kind == V4l2PixelLayout::Kind::Mjpeg;
 }
 
 CaptureParms V4l2CaptureDriver::GetSequenceSetup()
 {
-    return CaptureParms{device_.GetFrameInterval().value_or(kDefaultMicroSecPerFrame)};
+    return CaptureParms{m_device.GetFrameInterval().value_or(kDefaultMicroSecPerFrame)};
 }
 
 // A device without frame-rate control (ENOTTY, EINVAL) keeps its own rate.
 bool V4l2CaptureDriver::SetSequenceSetup(const CaptureParms& parms)
 {
-    const int error = device_.SetFrameInterval(parms.microSecPerFrame);
+    const int error = m_device.SetFrameInterval(parms.microSecPerFrame);
     return Succeeded(error) || error == ENOTTY || error == EINVAL;
 }
 
 void V4l2CaptureDriver::SetOverlay(bool on)
 {
-    Succeeded(device_.SetOverlay(on));
+    Succeeded(m_device.SetOverlay(on));
 }
 
 // This driver never draws a preview of its own, so there is nothing to switch.
@@ -101,7 +101,7 @@ void V4l2CaptureDriver::SetPreview(bool) {}
 
 std::optional<BitmapInfoHeader> V4l2CaptureDriver::GetVideoFormat()
 {
-    const std::optional<v4l2_pix_format> format = device_.GetFormat();
+    const std::optional<v4l2_pix_format> format = m_device.GetFormat();
     if (!format)
         return std::nullopt;
     const int width = int(format->width);
@@ -109,7 +109,7 @@ std::optional<BitmapInfoHeader> V4l2CaptureDriver::GetVideoFormat()
     const V4l2PixelLayout* layout = FindPixelLayout(format->pixelformat);
     if (layout == nullptr || !IsDeliverable(format->pixelformat))
         return CompressedHeader(format->pixelformat, width, height, format->sizeimage);
-    if (layout->kind == V4l2PixelLayout::Kind::Mjpeg && !mjpegAccepted_)
+    if (layout->kind == V4l2PixelLayout::Kind::Mjpeg && !m_mjpegAccepted)
         return CompressedHeader(kFourccMjpg, width, height, format->sizeimage);
     return DeliveredHeader(*layout, width, height);
 }
@@ -117,16 +117,16 @@ std::optional<BitmapInfoHeader> V4l2CaptureDriver::GetVideoFormat()
 bool V4l2CaptureDriver::StartStreaming(VideoStreamCallbackFn onFrame, StreamEventCallbackFn onEvent)
 {
     StopStreaming();
-    const std::optional<v4l2_pix_format> format = device_.GetFormat();
+    const std::optional<v4l2_pix_format> format = m_device.GetFormat();
     if (!format || !IsDeliverable(format->pixelformat) || !onFrame || !onEvent)
         return false;
     const V4l2StreamFormat streamFormat{FindPixelLayout(format->pixelformat), int(format->width),
                                         int(format->height), format->bytesperline,
-                                        device_.GetFrameInterval().value_or(kDefaultMicroSecPerFrame)};
-    stream_ = std::make_unique<V4l2Stream>(device_.Io(), device_.Fd(), streamFormat, std::move(onFrame),
+                                        m_device.GetFrameInterval().value_or(kDefaultMicroSecPerFrame)};
+    m_stream = std::make_unique<V4l2Stream>(m_device.Io(), m_device.Fd(), streamFormat, std::move(onFrame),
                                            std::move(onEvent));
-    if (!Succeeded(stream_->Start())) {
-        stream_.reset();
+    if (!Succeeded(m_stream->Start())) {
+        m_stream.reset();
         return false;
     }
     return true;
@@ -134,5 +134,5 @@ bool V4l2CaptureDriver::StartStreaming(VideoStreamCallbackFn onFrame, StreamEven
 
 void V4l2CaptureDriver::StopStreaming()
 {
-    stream_.reset();
+    m_stream.reset();
 }

@@ -16,7 +16,7 @@ public:
     bool DriverConnect(int driverIndex) override;
     void DriverDisconnect() override;
     QString DeviceName() const override;
-    DeviceError LastError() const override { return error_; }
+    DeviceError LastError() const override { return m_error; }
     bool GetDriverCaps(DriverCaps& caps) override;
     void VideoDisplayDialog(QWidget* owner) override;
     void VideoFormatDialog(QWidget* owner) override;
@@ -32,10 +32,10 @@ private:
     // Notes a refusal the user must hear of; true when the call succeeded.
     bool Succeeded(int error);
 
-    V4l2Device device_;
-    DeviceError error_ = DeviceError::None;
-    std::unique_ptr<V4l2Stream> stream_;
+    V4l2Device m_device;
+    DeviceError m_error = DeviceError::None;
+    std::unique_ptr<V4l2Stream> m_stream;
     // Set once the user has kept MJPEG in the format dialog: from then on the frames are
     // decoded and reported as 24-bit BGR.
-    bool mjpegAccepted_ = false;
+    bool m_mjpegAccepted = false;
 };

@@ -36,7 +36,7 @@ uint32_t FrameIntervalMicroseconds(const v4l2_fract& timePerFrame)
     return static_cast<uint32_t>(uint64_t(timePerFrame.numerator) * kMicrosecondsPerSecond / timePerFrame.denominator);
 }
 
-V4l2Device::V4l2Device(std::shared_ptr<V4l2Io> io) : io_(std::move(io)) {}
+V4l2Device::V4l2Device(std::shared_ptr<V4l2Io> io) : m_io(std::move(io)) {}
 
 V4l2Device::~V4l2Device()
 {
@@ -47,7 +47,7 @@ bool V4l2Device::Open(int index)
 {
     Close();
     int counted = 0;
-    for (int number : io_->VideoNodeNumbers()) {
+    for (int number : m_io->VideoNodeNumbers()) {
         if (!OpenNode(number))
             continue;
         if (IsUsableCaptureNode() && counted++ == index)
@@ -59,25 +59,25 @@ bool V4l2Device::Open(int index)
 
 bool V4l2Device::OpenNode(int number)
 {
-    path_ = "/dev/video" + std::to_string(number);
-    fd_ = io_->Open(path_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0)
+    m_path = "/dev/video" + std::to_string(number);
+    m_fd = m_io->Open(m_path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0)
         return false;
     v4l2_capability capability{};
     if (Call(VIDIOC_QUERYCAP, &capability) != 0) {
         Close();
         return false;
     }
-    capabilities_ = DeviceCapabilities(capability);
+    m_capabilities = DeviceCapabilities(capability);
     const auto* card = reinterpret_cast<const char*>(capability.card);
-    card_.assign(card, strnlen(card, sizeof capability.card));
+    m_card.assign(card, strnlen(card, sizeof capability.card));
     return true;
 }
 
 bool V4l2Device::IsUsableCaptureNode() const
 {
     const uint32_t needed = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
-    if ((capabilities_ & needed) != needed || (capabilities_ & V4L2_CAP_IO_MC) != 0)
+    if ((m_capabilities & needed) != needed || (m_capabilities & V4L2_CAP_IO_MC) != 0)
         return false;
     v4l2_fmtdesc description{};
     description.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
@@ -90,12 +90,12 @@ bool V4l2Device::IsUsableCaptureNode() const
 
 void V4l2Device::Close()
 {
-    if (fd_ >= 0)
-        io_->Close(fd_);
-    fd_ = -1;
-    capabilities_ = 0;
-    card_.clear();
-    path_.clear();
+    if (m_fd >= 0)
+        m_io->Close(m_fd);
+    m_fd = -1;
+    m_capabilities = 0;
+    m_card.clear();
+    m_path.clear();
 }
 
 // 0, or the errno of the failed call.
@@ -103,7 +103,7 @@ int V4l2Device::Call(unsigned long request, void* argument) const
 {
     if (!IsOpen())
         return ENODEV;
-    return io_->Ioctl(fd_, request, argument) == 0 ? 0 : errno;
+    return m_io->Ioctl(m_fd, request, argument) == 0 ? 0 : errno;
 }
 
 std::optional<v4l2_pix_format> V4l2Device::GetFormat() const

@@ -28,13 +28,13 @@ public:
     // format this program can deliver (metadata and raw sensor nodes do not count).
     bool Open(int index);
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return m_fd >= 0; }
 
-    V4l2Io& Io() const { return *io_; }
-    int Fd() const { return fd_; }
-    uint32_t Capabilities() const { return capabilities_; }
+    V4l2Io& Io() const { return *m_io; }
+    int Fd() const { return m_fd; }
+    uint32_t Capabilities() const { return m_capabilities; }
     // The card name and the node, as "HD Webcam (/dev/video2)".
-    std::string Name() const { return card_ + " (" + path_ + ")"; }
+    std::string Name() const { return m_card + " (" + m_path + ")"; }
 
     std::optional<v4l2_pix_format> GetFormat() const;
     int SetFormat(uint32_t pixelFormat, uint32_t width, uint32_t height);
@@ -49,9 +49,9 @@ private:
     bool IsUsableCaptureNode() const;
     int Call(unsigned long request, void* argument) const;
 
-    std::shared_ptr<V4l2Io> io_;
-    int fd_ = -1;
-    uint32_t capabilities_ = 0;
-    std::string card_;
-    std::string path_;
+    std::shared_ptr<V4l2Io> m_io;
+    int m_fd = -1;
+    uint32_t m_capabilities = 0;
+    std::string m_card;
+    std::string m_path;
 };

@@ -38,12 +38,12 @@ int WaitTimeoutMs(uint32_t microSecPerFrame)
 
 V4l2Stream::V4l2Stream(V4l2Io& io, int fd, const V4l2StreamFormat& format, VideoStreamCallbackFn onFrame,
                        StreamEventCallbackFn onEvent)
-    : io_(io)
-    , fd_(fd)
-    , onFrame_(std::move(onFrame))
-    , onEvent_(std::move(onEvent))
-    , converter_(format)
-    , waitTimeoutMs_(WaitTimeoutMs(format.microSecPerFrame))
+    : m_io(io)
+    , m_fd(fd)
+    , m_onFrame(std::move(onFrame))
+    , m_onEvent(std::move(onEvent))
+    , m_converter(format)
+    , m_waitTimeoutMs(WaitTimeoutMs(format.microSecPerFrame))
 {
 }
 
@@ -54,41 +54,41 @@ V4l2Stream::~V4l2Stream()
 
 int V4l2Stream::Start()
 {
-    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     v4l2_buf_type type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    int error = wakeFd_ < 0 ? errno : MapBuffers();
+    int error = m_wakeFd < 0 ? errno : MapBuffers();
     if (error == 0)
         error = Call(VIDIOC_STREAMON, &type);
     if (error != 0) {
         Stop();
         return error;
     }
-    streaming_ = true;
-    thread_ = std::thread(&V4l2Stream::Run, this);
+    m_streaming = true;
+    m_thread = std::thread(&V4l2Stream::Run, this);
     return 0;
 }
 
 void V4l2Stream::Stop()
 {
-    if (thread_.joinable()) {
-        eventfd_write(wakeFd_, 1);
-        thread_.join();
+    if (m_thread.joinable()) {
+        eventfd_write(m_wakeFd, 1);
+        m_thread.join();
     }
-    if (streaming_) {
+    if (m_streaming) {
         v4l2_buf_type type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
         // A device already gone refuses; there is nothing left to switch off then.
         Call(VIDIOC_STREAMOFF, &type);
-        streaming_ = false;
+        m_streaming = false;
     }
     ReleaseBuffers();
-    if (wakeFd_ >= 0)
-        ::close(wakeFd_);
-    wakeFd_ = -1;
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
+    m_wakeFd = -1;
 }
 
 int V4l2Stream::Call(unsigned long request, void* argument)
 {
-    return io_.Ioctl(fd_, request, argument) == 0 ? 0 : errno;
+    return m_io.Ioctl(m_fd, request, argument) == 0 ? 0 : errno;
 }
 
 // The device may grant fewer buffers than asked for; one is enough to stream.
@@ -100,19 +100,19 @@ int V4l2Stream::MapBuffers()
     request.memory = V4L2_MEMORY_MMAP;
     if (const int error = Call(VIDIOC_REQBUFS, &request); error != 0)
         return error;
-    buffersRequested_ = true;
+    m_buffersRequested = true;
     if (request.count == 0)
         return ENOMEM;
     for (uint32_t index = 0; index < request.count; ++index) {
         v4l2_buffer buffer = MmapBuffer(index);
         if (const int error = Call(VIDIOC_QUERYBUF, &buffer); error != 0)
             return error;
-        void* address = io_.Mmap(buffer.length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, buffer.m.offset);
+        void* address = m_io.Mmap(buffer.length, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, buffer.m.offset);
         if (address == MAP_FAILED)
             return errno;
-        buffers_.push_back({address, buffer.length});
+        m_buffers.push_back({address, buffer.length});
     }
-    for (uint32_t index = 0; index < buffers_.size(); ++index) {
+    for (uint32_t index = 0; index < m_buffers.size(); ++index) {
         if (const int error = QueueBuffer(index); error != 0)
             return error;
     }
@@ -127,15 +127,15 @@ int V4l2Stream::QueueBuffer(uint32_t index)
 
 void V4l2Stream::ReleaseBuffers()
 {
-    for (const MappedBuffer& buffer : buffers_)
-        io_.Munmap(buffer.address, buffer.length);
-    buffers_.clear();
-    if (buffersRequested_) {
+    for (const MappedBuffer& buffer : m_buffers)
+        m_io.Munmap(buffer.address, buffer.length);
+    m_buffers.clear();
+    if (m_buffersRequested) {
         v4l2_requestbuffers request{};
         request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
         request.memory = V4L2_MEMORY_MMAP;
         Call(VIDIOC_REQBUFS, &request);
-        buffersRequested_ = false;
+        m_buffersRequested = false;
     }
 }
 
@@ -151,7 +151,7 @@ void V4l2Stream::Run()
             return;
         const Delivery delivery = wait == Wait::Frame ? DeliverFrame() : Delivery::NotReady;
         if (wait == Wait::Failed || delivery == Delivery::Failed) {
-            onEvent_(StreamEvent::Lost);
+            m_onEvent(StreamEvent::Lost);
             return;
         }
         const auto now = std::chrono::steady_clock::now();
@@ -159,7 +159,7 @@ void V4l2Stream::Run()
             lastFrame = now;
             stallReported = false;
         } else if (!stallReported && now - lastFrame >= kStallTime) {
-            onEvent_(StreamEvent::Stalled);
+            m_onEvent(StreamEvent::Stalled);
             stallReported = true;
         }
     }
@@ -167,9 +167,9 @@ void V4l2Stream::Run()
 
 V4l2Stream::Wait V4l2Stream::WaitForFrame()
 {
-    pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
     for (;;) {
-        const int ready = io_.Poll(fds, 2, waitTimeoutMs_);
+        const int ready = m_io.Poll(fds, 2, m_waitTimeoutMs);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
@@ -193,15 +193,15 @@ V4l2Stream::Delivery V4l2Stream::DeliverFrame()
     v4l2_buffer buffer = MmapBuffer(0);
     if (const int error = Call(VIDIOC_DQBUF, &buffer); error != 0)
         return error == EAGAIN ? Delivery::NotReady : Delivery::Failed;
-    if (buffer.index >= buffers_.size())
+    if (buffer.index >= m_buffers.size())
         return Delivery::Failed;
     bool delivered = false;
     if ((buffer.flags & V4L2_BUF_FLAG_ERROR) == 0) {
-        const MappedBuffer& mapped = buffers_[buffer.index];
+        const MappedBuffer& mapped = m_buffers[buffer.index];
         const std::size_t used = std::min<std::size_t>(buffer.bytesused, mapped.length);
-        const std::optional<VideoHeader> frame = converter_.Convert(static_cast<const uint8_t*>(mapped.address), used);
+        const std::optional<VideoHeader> frame = m_converter.Convert(static_cast<const uint8_t*>(mapped.address), used);
         if (frame) {
-            onFrame_(&*frame);
+            m_onFrame(&*frame);
             delivered = true;
         }
     }

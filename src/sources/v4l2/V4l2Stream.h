@@ -42,16 +42,16 @@ private:
     enum class Delivery { Delivered, Dropped, NotReady, Failed };
     Delivery DeliverFrame();
 
-    V4l2Io& io_;
-    int fd_;
-    VideoStreamCallbackFn onFrame_;
-    StreamEventCallbackFn onEvent_;
-    V4l2FrameConverter converter_;
-    std::vector<MappedBuffer> buffers_;
-    bool buffersRequested_ = false;
+    V4l2Io& m_io;
+    int m_fd;
+    VideoStreamCallbackFn m_onFrame;
+    StreamEventCallbackFn m_onEvent;
+    V4l2FrameConverter m_converter;
+    std::vector<MappedBuffer> m_buffers;
+    bool m_buffersRequested = false;
     // Written by Stop to wake the capture thread out of its poll.
-    int wakeFd_ = -1;
-    bool streaming_ = false;
-    int waitTimeoutMs_ = 0;
-    std::thread thread_;
+    int m_wakeFd = -1;
+    bool m_streaming = false;
+    int m_waitTimeoutMs = 0;
+    std::thread m_thread;
 };

@@ -48,14 +48,14 @@ VirtualCaptureDriver::~VirtualCaptureDriver()
 
 bool VirtualCaptureDriver::DriverConnect(int)
 {
-    connected_ = true;
+    m_connected = true;
     return true;
 }
 
 void VirtualCaptureDriver::DriverDisconnect()
 {
     StopStreaming();
-    connected_ = false;
+    m_connected = false;
 }
 
 QString VirtualCaptureDriver::DeviceName() const
@@ -66,12 +66,12 @@ QString VirtualCaptureDriver::DeviceName() const
 bool VirtualCaptureDriver::GetDriverCaps(DriverCaps& caps)
 {
     caps.hasOverlay = false;
-    return connected_;
+    return m_connected;
 }
 
 void VirtualCaptureDriver::VideoDisplayDialog(QWidget* owner)
 {
-    VirtualControls controls(moving_);
+    VirtualControls controls(m_moving);
     CaptureDisplayDialog dialog(owner, DeviceName(), controls);
     RunModal(dialog);
 }
@@ -86,13 +86,13 @@ void VirtualCaptureDriver::VideoFormatDialog(QWidget* owner)
 
 CaptureParms VirtualCaptureDriver::GetSequenceSetup()
 {
-    return CaptureParms{microSecPerFrame_};
+    return CaptureParms{m_microSecPerFrame};
 }
 
 bool VirtualCaptureDriver::SetSequenceSetup(const CaptureParms& parms)
 {
     if (parms.microSecPerFrame > 0)
-        microSecPerFrame_ = parms.microSecPerFrame;
+        m_microSecPerFrame = parms.microSecPerFrame;
     return true;
 }
 
@@ -102,7 +102,7 @@ void VirtualCaptureDriver::SetPreview(bool) {}
 
 std::optional<BitmapInfoHeader> VirtualCaptureDriver::GetVideoFormat()
 {
-    if (!connected_)
+    if (!m_connected)
         return std::nullopt;
     BitmapInfoHeader header = MakeBitmapHeader(kVirtualWidth, kVirtualHeight, 16);
     header.biCompression = kFourccYuy2;
@@ -113,24 +113,24 @@ std::optional<BitmapInfoHeader> VirtualCaptureDriver::GetVideoFormat()
 bool VirtualCaptureDriver::StartStreaming(VideoStreamCallbackFn callback, StreamEventCallbackFn)
 {
     StopStreaming();
-    if (!connected_ || !callback)
+    if (!m_connected || !callback)
         return false;
-    stopRequested_ = false;
-    frame_.resize(kVirtualFrameBytes);
-    thread_ = std::thread(&VirtualCaptureDriver::Run, this, std::move(callback), microSecPerFrame_);
+    m_stopRequested = false;
+    m_frame.resize(kVirtualFrameBytes);
+    m_thread = std::thread(&VirtualCaptureDriver::Run, this, std::move(callback), m_microSecPerFrame);
     return true;
 }
 
 void VirtualCaptureDriver::StopStreaming()
 {
-    if (!thread_.joinable())
+    if (!m_thread.joinable())
         return;
     {
-        std::lock_guard lock(stopMutex_);
-        stopRequested_ = true;
+        std::lock_guard lock(m_stopMutex);
+        m_stopRequested = true;
     }
-    stopSignal_.notify_all();
-    thread_.join();
+    m_stopSignal.notify_all();
+    m_thread.join();
 }
 
 // Frames follow a fixed schedule, so a slow receiver does not slow the camera down.
@@ -138,16 +138,16 @@ void VirtualCaptureDriver::Run(VideoStreamCallbackFn callback, uint32_t microSec
 {
     const auto interval = std::chrono::microseconds(microSecPerFrame);
     auto due = std::chrono::steady_clock::now();
-    std::unique_lock lock(stopMutex_);
-    while (!stopRequested_) {
+    std::unique_lock lock(m_stopMutex);
+    while (!m_stopRequested) {
         lock.unlock();
-        RenderVirtualFrame(frameIndex_, frame_.data());
-        if (moving_)
-            frameIndex_ = (frameIndex_ + 1) % kVirtualCycle;
-        const VideoHeader header{frame_.data(), frame_.size()};
+        RenderVirtualFrame(m_frameIndex, m_frame.data());
+        if (m_moving)
+            m_frameIndex = (m_frameIndex + 1) % kVirtualCycle;
+        const VideoHeader header{m_frame.data(), m_frame.size()};
         callback(&header);
         due = std::max(due + interval, std::chrono::steady_clock::now());
         lock.lock();
-        stopSignal_.wait_until(lock, due, [this] { return stopRequested_; });
+        m_stopSignal.wait_until(lock, due, [this] { return m_stopRequested; });
     }
 }

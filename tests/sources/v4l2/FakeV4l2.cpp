@@ -104,28 +104,28 @@ bool FakeV4l2Device::IsInactive(const FakeControl& control)
 
 FakeV4l2Device& FakeV4l2::AddDevice(int index, FakeDeviceSetup setup)
 {
-    std::lock_guard lock(mutex_);
-    auto& device = devices_[index];
+    std::lock_guard lock(m_mutex);
+    auto& device = m_devices[index];
     device = std::make_unique<FakeV4l2Device>(std::move(setup));
     return *device;
 }
 
 void FakeV4l2::SetRepeatLastFrame(int index, bool repeat)
 {
-    std::lock_guard lock(mutex_);
-    devices_.at(index)->repeatLastFrame = repeat;
+    std::lock_guard lock(m_mutex);
+    m_devices.at(index)->repeatLastFrame = repeat;
 }
 
 int FakeV4l2::OpenFdCount() const
 {
-    std::lock_guard lock(mutex_);
-    return int(openFds_.size());
+    std::lock_guard lock(m_mutex);
+    return int(m_openFds.size());
 }
 
 int FakeV4l2::MappingCount() const
 {
-    std::lock_guard lock(mutex_);
-    return int(mappings_.size());
+    std::lock_guard lock(m_mutex);
+    return int(m_mappings.size());
 }
 
 int FakeV4l2::Fail(int error)
@@ -136,15 +136,15 @@ int FakeV4l2::Fail(int error)
 
 FakeV4l2Device* FakeV4l2::DeviceOf(int fd)
 {
-    const auto open = openFds_.find(fd);
-    return open == openFds_.end() ? nullptr : devices_.at(open->second).get();
+    const auto open = m_openFds.find(fd);
+    return open == m_openFds.end() ? nullptr : m_devices.at(open->second).get();
 }
 
 std::vector<int> FakeV4l2::VideoNodeNumbers()
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     std::vector<int> numbers;
-    for (const auto& [index, device] : devices_) {
+    for (const auto& [index, device] : m_devices) {
         if (!device->gone && !device->unplugging)
             numbers.push_back(index);
     }
@@ -154,23 +154,23 @@ std::vector<int> FakeV4l2::VideoNodeNumbers()
 // UVC lets any number of programs open a node; only the streaming calls are exclusive.
 int FakeV4l2::Open(const char* path, int)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     const std::string prefix = "/dev/video";
     const std::string text = path;
     if (text.rfind(prefix, 0) != 0)
         return Fail(ENOENT);
     const int index = std::stoi(text.substr(prefix.size()));
-    const auto device = devices_.find(index);
-    if (device == devices_.end() || device->second->gone || device->second->unplugging)
+    const auto device = m_devices.find(index);
+    if (device == m_devices.end() || device->second->gone || device->second->unplugging)
         return Fail(ENOENT);
-    const int fd = nextFd_++;
-    openFds_[fd] = index;
+    const int fd = m_nextFd++;
+    m_openFds[fd] = index;
     return fd;
 }
 
 int FakeV4l2::Close(int fd)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     FakeV4l2Device* device = DeviceOf(fd);
     if (device == nullptr)
         return Fail(EBADF);
@@ -179,20 +179,20 @@ int FakeV4l2::Close(int fd)
         device->streaming = false;
         device->queued.clear();
     }
-    openFds_.erase(fd);
+    m_openFds.erase(fd);
     return 0;
 }
 
 void FakeV4l2::PushFrame(int index, FakeFrame frame)
 {
-    std::lock_guard lock(mutex_);
-    devices_.at(index)->pendingFrames.push_back(std::move(frame));
+    std::lock_guard lock(m_mutex);
+    m_devices.at(index)->pendingFrames.push_back(std::move(frame));
 }
 
 void FakeV4l2::Unplug(int index)
 {
-    std::lock_guard lock(mutex_);
-    FakeV4l2Device& device = *devices_.at(index);
+    std::lock_guard lock(m_mutex);
+    FakeV4l2Device& device = *m_devices.at(index);
     device.pendingFrames.clear();
     device.repeatLastFrame = false;
     device.goneErrno = ENODEV;
@@ -209,24 +209,24 @@ void FakeV4l2::OccupyByOtherProgram(int index)
     format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     Ioctl(fd, VIDIOC_G_FMT, &format);
     Ioctl(fd, VIDIOC_S_FMT, &format);
-    std::lock_guard lock(mutex_);
-    otherProgramFds_[index] = fd;
+    std::lock_guard lock(m_mutex);
+    m_otherProgramFds[index] = fd;
 }
 
 void FakeV4l2::ReleaseOtherProgram(int index)
 {
     int fd = -1;
     {
-        std::lock_guard lock(mutex_);
-        fd = otherProgramFds_.at(index);
-        otherProgramFds_.erase(index);
+        std::lock_guard lock(m_mutex);
+        fd = m_otherProgramFds.at(index);
+        m_otherProgramFds.erase(index);
     }
     Close(fd);
 }
 
 int FakeV4l2::Ioctl(int fd, unsigned long request, void* argument)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     FakeV4l2Device* device = DeviceOf(fd);
     if (device == nullptr)
         return Fail(EBADF);
@@ -520,7 +520,7 @@ int FakeV4l2::DequeueUnplugged(FakeV4l2Device& device, v4l2_buffer& buffer)
 
 void* FakeV4l2::Mmap(std::size_t length, int, int, int fd, off_t offset)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     FakeV4l2Device* device = DeviceOf(fd);
     const std::size_t index = std::size_t(offset) / kBufferOffsetStep;
     if (device == nullptr || index >= device->buffers.size() || length > device->buffers[index].size()) {
@@ -528,14 +528,14 @@ void* FakeV4l2::Mmap(std::size_t length, int, int, int fd, off_t offset)
         return MAP_FAILED;
     }
     void* address = device->buffers[index].data();
-    mappings_[address] = length;
+    m_mappings[address] = length;
     return address;
 }
 
 int FakeV4l2::Munmap(void* address, std::size_t)
 {
-    std::lock_guard lock(mutex_);
-    return mappings_.erase(address) == 1 ? 0 : Fail(EINVAL);
+    std::lock_guard lock(m_mutex);
+    return m_mappings.erase(address) == 1 ? 0 : Fail(EINVAL);
 }
 
 short FakeV4l2::DeviceEvents(FakeV4l2Device& device)
@@ -560,7 +560,7 @@ int FakeV4l2::Poll(pollfd* fds, nfds_t count, int timeoutMs)
         int ready = 0;
         std::vector<pollfd> system;
         {
-            std::lock_guard lock(mutex_);
+            std::lock_guard lock(m_mutex);
             for (nfds_t i = 0; i < count; ++i) {
                 fds[i].revents = 0;
                 if (!IsFakeFd(fds[i].fd)) {

@@ -122,8 +122,8 @@ public:
     template <typename Function>
     auto WithDevice(int index, Function function)
     {
-        std::lock_guard lock(mutex_);
-        return function(*devices_.at(index));
+        std::lock_guard lock(m_mutex);
+        return function(*m_devices.at(index));
     }
     void PushFrame(int index, FakeFrame frame);
     // Pulls the camera out: queued buffers return flagged as errors, then every call fails
@@ -159,12 +159,12 @@ private:
     bool FrameReady(const FakeV4l2Device& device) const;
     short DeviceEvents(FakeV4l2Device& device);
 
-    mutable std::mutex mutex_;
-    std::map<int, std::unique_ptr<FakeV4l2Device>> devices_;
-    std::map<int, int> openFds_;
-    int nextFd_ = 0x40000000;
-    std::map<int, int> otherProgramFds_;
-    std::map<void*, std::size_t> mappings_;
+    mutable std::mutex m_mutex;
+    std::map<int, std::unique_ptr<FakeV4l2Device>> m_devices;
+    std::map<int, int> m_openFds;
+    int m_nextFd = 0x40000000;
+    std::map<int, int> m_otherProgramFds;
+    std::map<void*, std::size_t> m_mappings;
 };
 
 // One YUYV frame of a single colour.
