@@ -14,7 +14,7 @@ SourceControl::SourceControl(const SourceWidgets& widgets, SourceHost& host, Pip
     : m_widgets(widgets)
     , m_host(host)
     , m_options(options)
-    , m_cameras(widgets, host, state, m_sound)
+    , m_cameras(widgets, host, state, m_sound, [this] { OnCameraLost(); })
     , m_aviFile(widgets, host, state, m_sound)
 {
     ConnectWidgets();
@@ -62,10 +62,25 @@ void SourceControl::OnBnClickedDeleteCam()
         m_aviFile.Close();
     else
         m_cameras.DeleteCamera();
+    ShowNoSource();
+}
+
+void SourceControl::ShowNoSource()
+{
     m_host.ClearDisplay();
     EnableSourceChoice(m_widgets, true);
     m_aviFile.ReleaseConversionBuffer();
     m_host.ResetInputState();
+}
+
+// In camera mode the program returns to the state after "Del Cam"; a camera left streaming
+// under file mode just goes, and the file keeps its caption.
+void SourceControl::OnCameraLost()
+{
+    if (!FileMode())
+        ShowNoSource();
+    else
+        m_widgets.addCam->setText(m_aviFile.HasFile() ? kSnapshotLabel : kOpenLabel);
 }
 
 void SourceControl::OnBnClickedCamSetup()

@@ -38,6 +38,8 @@ public:
 private:
     void ConnectWidgets();
     bool FileMode() const;
+    void ShowNoSource();
+    void OnCameraLost();
 
     SourceWidgets m_widgets;
     SourceHost& m_host;

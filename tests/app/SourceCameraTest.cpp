@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QTest>
 
 #include <cstdlib>
 
@@ -364,6 +365,97 @@ TEST_F(FakeDeviceDialogTest, AddCamAsksForThirtyFramesPerSecond)
     ASSERT_TRUE(Streaming());
     EXPECT_EQ(FirstIntervalAsked().denominator, 30u);
     EXPECT_TRUE(m_driverDialogs.shown.empty()) << "Add Cam shows no driver dialog";
+}
+
+bool IsWhite(const QImage& picture)
+{
+    QImage white(picture.size(), picture.format());
+    white.fill(Qt::white);
+    return picture == white;
+}
+
+TEST_F(FakeDeviceDialogTest, ACameraInUseIsNamedOnceAndConnectsWhenFreed)
+{
+    FakeDeviceSetup setup = Yuyv320();
+    setup.card = "Desk Camera";
+    m_io->AddDevice(4, setup);
+    m_io->OccupyByOtherProgram(4);
+    Click(IDC_ADD_CAM);
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_TRUE(m_messages[0].contains(QStringLiteral("Desk Camera (/dev/video4)")));
+    EXPECT_TRUE(m_messages[0].contains(QStringLiteral("another program")));
+    EXPECT_TRUE(m_driverDialogs.questions.empty());
+    EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Snapshot"));
+
+    m_io->ReleaseOtherProgram(4);
+    m_io->PushFrame(4, {Yuy2Frame(320, 240, 90, 128, 128)});
+    Click(IDC_ADD_CAM);
+    EXPECT_EQ(m_messages.size(), 1);
+    EXPECT_TRUE(WaitFor([&] { return !IsWhite(Picture()); }));
+}
+
+TEST_F(FakeDeviceDialogTest, AnUnpluggedCameraIsReportedOnceAndLeavesTheStateOfDelCam)
+{
+    m_io->AddDevice(0, Yuyv320());
+    m_io->PushFrame(0, {Yuy2Frame(320, 240, 90, 128, 128)});
+    m_io->SetRepeatLastFrame(0, true);
+    Click(IDC_ADD_CAM);
+    ASSERT_TRUE(WaitFor([&] { return !IsWhite(Picture()); }));
+    m_io->SetRepeatLastFrame(0, false);
+    QTest::qWait(100);
+    Click(IDC_ADD_CAM);  // a snapshot request the lost camera will never serve
+    ASSERT_TRUE(Snapshots().isEmpty());
+
+    m_io->Unplug(0);
+    ASSERT_TRUE(WaitFor([&] { return !m_messages.isEmpty(); }));
+    QTest::qWait(300);
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_TRUE(m_messages[0].contains(QStringLiteral("Fake Camera (/dev/video0)")));
+    EXPECT_TRUE(m_messages[0].contains(QStringLiteral("disconnected")));
+    EXPECT_TRUE(IsWhite(Picture()));
+    EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Add Cam"));
+    EXPECT_TRUE(Enabled(IDC_WEB_CAMERA));
+    EXPECT_TRUE(Enabled(IDC_AVI_FILE));
+    EXPECT_EQ(m_io->OpenFdCount(), 0);
+
+    m_io->AddDevice(0, Yuyv320());
+    m_io->PushFrame(0, {Yuy2Frame(320, 240, 200, 128, 128)});
+    m_io->SetRepeatLastFrame(0, true);
+    Click(IDC_ADD_CAM);
+    ASSERT_TRUE(WaitFor([&] { return !IsWhite(Picture()); })) << "Add Cam works again";
+    QTest::qWait(200);
+    EXPECT_TRUE(Snapshots().isEmpty()) << "the old snapshot request was dropped";
+}
+
+TEST_F(FakeDeviceDialogTest, ASnapshotAskedOfAStalledCameraDoesNotOutliveDelCam)
+{
+    m_io->AddDevice(0, Yuyv320());
+    Click(IDC_ADD_CAM);
+    Click(IDC_ADD_CAM);
+    Click(IDC_DELETE_CAM);
+
+    m_io->PushFrame(0, {Yuy2Frame(320, 240, 200, 128, 128)});
+    m_io->SetRepeatLastFrame(0, true);
+    Click(IDC_ADD_CAM);
+    ASSERT_TRUE(WaitFor([&] { return !IsWhite(Picture()); }));
+    QTest::qWait(200);
+    EXPECT_TRUE(Snapshots().isEmpty());
+}
+
+TEST_F(FakeDeviceDialogTest, CurrentFpsFallsToZeroWhenFramesStop)
+{
+    m_io->AddDevice(0, Yuyv320());
+    m_io->WithDevice(0, [](FakeV4l2Device& device) { device.frameGap = std::chrono::milliseconds(20); });
+    m_io->PushFrame(0, {Yuy2Frame(320, 240, 90, 128, 128)});
+    m_io->SetRepeatLastFrame(0, true);
+    auto* fps = Dialog().controlAs<QLineEdit>(IDC_FPS);
+    Click(IDC_ADD_CAM);
+    ASSERT_TRUE(WaitFor([&] { return fps->text().toInt() > 0; }));
+
+    m_io->SetRepeatLastFrame(0, false);
+    ASSERT_TRUE(WaitFor([&] { return fps->text() == QStringLiteral("0"); }));
+    EXPECT_TRUE(m_messages.isEmpty());
+    EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Snapshot")) << "a stalled camera stays connected";
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ CCamObj::CCamObj(CameraFrameSink* pOwner, QWidget* ownerWidget, std::unique_ptr<
 {
     if (m_driver) {
         m_hCapWnd = m_driver->Handle();
-        RegisterCamSlot(m_hCapWnd, this, this);
+        m_slot = RegisterCamSlot(m_hCapWnd, this, this);
     }
 }
 
@@ -46,16 +46,17 @@ CCamObj::~CCamObj()
     // A camera deleted without StopStream must not leave its capture thread writing into
     // the slot record that is freed next.
     m_driver->StopStreaming();
+    m_slot = nullptr;
     if (ReleaseCamSlot(m_hCapWnd))
         m_driver->DriverDisconnect();
 }
 
 int CCamObj::Connect(int showDialogs, uint32_t microSecPerFrame)
 {
-    if (FindCamSlot(m_hCapWnd) == nullptr)
+    if (m_slot == nullptr)
         return 0;
     m_bShowDialogs = showDialogs;
-    m_bYuy2 = 0;
+    m_bYuy2 = false;
     if (!ConnectFirstDriver())
         return 0;
     if (!m_driver->GetDriverCaps(m_DriverCaps)) {
@@ -68,8 +69,8 @@ int CCamObj::Connect(int showDialogs, uint32_t microSecPerFrame)
     }
     m_CaptureParms = m_driver->GetSequenceSetup();
     m_OrigCaptureParms = m_CaptureParms;
-    m_CaptureParms.dwRequestMicroSecPerFrame = microSecPerFrame > 0 ? microSecPerFrame : kDefaultMicroSecPerFrame;
-    if (m_DriverCaps.fHasOverlay)
+    m_CaptureParms.microSecPerFrame = microSecPerFrame > 0 ? microSecPerFrame : kDefaultMicroSecPerFrame;
+    if (m_DriverCaps.hasOverlay)
         m_driver->SetOverlay(false);
     else
         m_driver->SetPreview(false);
@@ -79,8 +80,8 @@ int CCamObj::Connect(int showDialogs, uint32_t microSecPerFrame)
         return 0;
     m_bihFrame = *header;
     // Taken from the format in force: a format dialog may have changed it after the fixes.
-    m_bYuy2 = m_bihFrame.biCompression == kFourccYuy2 ? 1 : 0;
-    m_bBusy = 0;
+    m_bYuy2 = m_bihFrame.biCompression == kFourccYuy2;
+    m_bBusy = false;
     return StartStream();
 }
 
@@ -124,19 +125,37 @@ bool CCamObj::AskFor320Width(BitmapInfoHeader& header)
     return true;
 }
 
+// Nothing when the device refused the format the user chose because it is busy or gone:
+// asking again would not help.
 std::optional<BitmapInfoHeader> CCamObj::FormatAfterDialog()
 {
     m_driver->VideoFormatDialog(m_ownerWidget);
+    if (m_driver->LastError() != DeviceError::None)
+        return std::nullopt;
     return m_driver->GetVideoFormat();
+}
+
+QString CCamObj::DeviceName() const
+{
+    return m_driver ? m_driver->DeviceName() : QString();
+}
+
+DeviceError CCamObj::ConnectError() const
+{
+    return m_driver ? m_driver->LastError() : DeviceError::None;
 }
 
 int CCamObj::StartStream()
 {
-    m_nState = 0;
-    m_bBusy = 0;
-    m_driver->SetSequenceSetup(m_CaptureParms);
-    if (!m_driver->StartStreaming(&CCamObj::VideoStreamCallback)) {
-        m_nState = 2;
+    m_state = State::Started;
+    m_bBusy = false;
+    CamSlot& slot = *m_slot;
+    const bool streaming =
+        m_driver->SetSequenceSetup(m_CaptureParms)
+        && m_driver->StartStreaming([&slot](const VideoHeader* header) { return VideoStreamCallback(slot, header); },
+                                     [this](StreamEvent event) { PostStreamEvent(event); });
+    if (!streaming) {
+        m_state = State::Stopped;
         return 0;
     }
     return 1;
@@ -144,33 +163,35 @@ int CCamObj::StartStream()
 
 void CCamObj::StopStream()
 {
-    m_nState = 2;
+    m_state = State::Stopped;
     if (m_driver) {
         m_driver->StopStreaming();
+        // A device that is gone or taken keeps whatever rate it has; nothing is left to do.
         m_driver->SetSequenceSetup(m_OrigCaptureParms);
     }
     // A sink that stops the camera from inside its frame call still holds the work record;
     // OnFrameReady frees it when that call returns.
-    if (m_bBusy == 0)
+    if (!m_bBusy)
         m_workFrame.release();
 }
 
-int CCamObj::VideoStreamCallback(CaptureHandle hCapWnd, const VideoHeader* header)
+// The slot's camera fields do not change while its stream runs: they are set before
+// StartStreaming and cleared only after StopStreaming has joined the thread.
+int CCamObj::VideoStreamCallback(CamSlot& slot, const VideoHeader* header)
 {
-    CamSlot* slot = FindCamSlot(hCapWnd);
-    if (slot == nullptr || header == nullptr)
+    if (header == nullptr)
         return 1;
     {
-        std::lock_guard lock(slot->frameMutex);
+        std::lock_guard lock(slot.frameMutex);
         const long long now = ElapsedMilliseconds();
-        slot->intervalMs = double(now - slot->lastTick);
-        slot->lastTick = now;
-        if (slot->pCam != nullptr)
-            slot->pCam->m_nFps = FramesPerSecond(slot->intervalMs);
-        StoreFrame(*slot, *header);
+        slot.intervalMs = double(now - slot.lastTick);
+        slot.lastTick = now;
+        if (slot.pCam != nullptr)
+            slot.pCam->m_nFps = FramesPerSecond(slot.intervalMs);
+        StoreFrame(slot, *header);
     }
-    if (slot->hNotifyWnd != nullptr)
-        QCoreApplication::postEvent(slot->hNotifyWnd, new QEvent(WM_CAMFRAME));
+    if (slot.hNotifyWnd != nullptr)
+        QCoreApplication::postEvent(slot.hNotifyWnd, new QEvent(WM_CAMFRAME));
     return 1;
 }
 
@@ -178,39 +199,50 @@ int CCamObj::VideoStreamCallback(CaptureHandle hCapWnd, const VideoHeader* heade
 // copy never runs past it; frameLength tells the UI thread how many bytes are this frame's.
 void CCamObj::StoreFrame(CamSlot& slot, const VideoHeader& header)
 {
-    const std::size_t length = header.lpData != nullptr ? header.dwBufferLength : 0;
-    if (slot.pFrame.size() < kBitmapHeaderSize + length)
-        slot.pFrame.resize(kBitmapHeaderSize + length);
+    const std::size_t length = header.data != nullptr ? header.length : 0;
+    if (slot.frame.size() < kBitmapHeaderSize + length)
+        slot.frame.resize(kBitmapHeaderSize + length);
     if (length > 0)
-        std::memcpy(slot.pFrame.pixels(), header.lpData, length);
+        std::memcpy(slot.frame.pixels(), header.data, length);
     slot.frameLength = length;
+}
+
+// The camera outlives its capture thread, and Qt drops events posted to a deleted object.
+void CCamObj::PostStreamEvent(StreamEvent event)
+{
+    QCoreApplication::postEvent(this, new CaptureStreamEvent(event));
 }
 
 void CCamObj::customEvent(QEvent* event)
 {
-    if (event->type() == WM_CAMFRAME)
+    if (event->type() == WM_CAMFRAME) {
         OnFrameReady();
+        return;
+    }
+    if (event->type() != CaptureStreamEvent::kType || m_state == State::Stopped)
+        return;
+    if (static_cast<CaptureStreamEvent*>(event)->streamEvent == StreamEvent::Lost)
+        emit Lost();
+    else
+        emit Stalled();
 }
 
 int CCamObj::OnFrameReady()
 {
     // Frames queued before StopStream are not the pipeline's any more.
-    if (m_nState == 2)
+    if (m_state == State::Stopped || m_slot == nullptr)
         return 0;
-    CamSlot* slot = FindCamSlot(m_hCapWnd);
-    if (slot == nullptr)
-        return 0;
-    if (m_nState == 0)
+    if (m_state == State::Started)
         SetUpFrames();
-    if (m_bBusy != 0 || !FillWorkFrame(*slot))
+    if (m_bBusy || !FillWorkFrame(*m_slot))
         return 0;
-    m_bBusy = 1;
+    m_bBusy = true;
     if (m_pOwner != nullptr)
         m_pOwner->ProcessCameraFrame(m_workFrame, m_nFps);
-    m_bBusy = 0;
-    if (m_nState == 0)
-        m_nState = 1;
-    else if (m_nState == 2)
+    m_bBusy = false;
+    if (m_state == State::Started)
+        m_state = State::Running;
+    else if (m_state == State::Stopped)
         m_workFrame.release();
     return 0;
 }
@@ -220,7 +252,7 @@ int CCamObj::OnFrameReady()
 void CCamObj::SetUpFrames()
 {
     BitmapInfoHeader header = m_driver->GetVideoFormat().value_or(m_bihFrame);
-    if (m_bYuy2 != 0) {
+    if (m_bYuy2) {
         header.biCompression = 0;
         header.biBitCount = 24;
         header.biSizeImage = static_cast<uint32_t>(PixelCount(header) * 3);
@@ -234,16 +266,16 @@ void CCamObj::SetUpFrames()
 // header needs is dropped rather than read past its end.
 bool CCamObj::FillWorkFrame(CamSlot& slot)
 {
-    const std::size_t outputBytes = m_bYuy2 != 0 ? PixelCount(m_bihFrame) * 3 : m_bihFrame.biSizeImage;
-    const std::size_t sourceBytes = m_bYuy2 != 0 ? PixelCount(m_bihFrame) * 2 : outputBytes;
+    const std::size_t outputBytes = m_bYuy2 ? PixelCount(m_bihFrame) * 3 : m_bihFrame.biSizeImage;
+    const std::size_t sourceBytes = m_bYuy2 ? PixelCount(m_bihFrame) * 2 : outputBytes;
     std::lock_guard lock(slot.frameMutex);
     if (outputBytes == 0 || slot.frameLength < sourceBytes)
         return false;
     m_workFrame.resize(kBitmapHeaderSize + outputBytes);
     m_workFrame.setHeader(m_bihFrame);
-    if (m_bYuy2 != 0)
-        Yuy2ToRgb24(m_bihFrame.biWidth, std::abs(m_bihFrame.biHeight), slot.pFrame.pixels(), m_workFrame.pixels());
+    if (m_bYuy2)
+        Yuy2ToRgb24(m_bihFrame.biWidth, std::abs(m_bihFrame.biHeight), slot.frame.pixels(), m_workFrame.pixels());
     else
-        std::memcpy(m_workFrame.pixels(), slot.pFrame.pixels(), sourceBytes);
+        std::memcpy(m_workFrame.pixels(), slot.frame.pixels(), sourceBytes);
     return true;
 }

@@ -5,14 +5,13 @@
 namespace {
 
 std::array<CamSlot, kCamSlotCount> camSlots;
-// Guards inUse, hCapWnd, hNotifyWnd and pCam: capture threads scan the table while the UI
-// thread claims and releases slots.
+// Guards inUse, hCapWnd, hNotifyWnd and pCam while the UI thread claims and releases slots.
 std::mutex tableMutex;
 
 CamSlot* FindLocked(CaptureHandle hCapWnd)
 {
     for (CamSlot& slot : camSlots) {
-        if (slot.inUse == 1 && slot.hCapWnd == hCapWnd)
+        if (slot.inUse && slot.hCapWnd == hCapWnd)
             return &slot;
     }
     return nullptr;
@@ -30,11 +29,11 @@ CamSlot* RegisterCamSlot(CaptureHandle hCapWnd, QObject* hNotifyWnd, CCamObj* pC
 {
     std::lock_guard lock(tableMutex);
     for (CamSlot& slot : camSlots) {
-        if (slot.inUse == 0) {
+        if (!slot.inUse) {
             slot.hCapWnd = hCapWnd;
             slot.hNotifyWnd = hNotifyWnd;
             slot.pCam = pCam;
-            slot.inUse = 1;
+            slot.inUse = true;
             return &slot;
         }
     }
@@ -49,10 +48,10 @@ bool ReleaseCamSlot(CaptureHandle hCapWnd)
         return false;
     {
         std::lock_guard frameLock(slot->frameMutex);
-        slot->pFrame.release();
+        slot->frame.release();
         slot->frameLength = 0;
     }
-    slot->inUse = 0;
+    slot->inUse = false;
     slot->hCapWnd = nullptr;
     slot->hNotifyWnd = nullptr;
     slot->pCam = nullptr;

@@ -11,10 +11,10 @@ class QObject;
 
 constexpr int kCamSlotCount = 6;
 
-// One of the six process-wide entries through which a capture thread finds its camera and
-// the frame record it writes into.
+// One of the six process-wide entries: a camera's frame record, written by its capture thread
+// (whose stream callback is bound to the slot) and read on the UI thread.
 struct CamSlot {
-    int inUse = 0;
+    bool inUse = false;
     CaptureHandle hCapWnd = nullptr;
     QObject* hNotifyWnd = nullptr;
     CCamObj* pCam = nullptr;
@@ -22,7 +22,7 @@ struct CamSlot {
     // The fields below belong to frameMutex: the capture thread writes them for every
     // frame while the UI thread reads the pixels.
     std::mutex frameMutex;
-    FrameRecord pFrame;
+    FrameRecord frame;
     std::size_t frameLength = 0;
     long long lastTick = 0;
     double intervalMs = 0.0;

@@ -6,9 +6,10 @@
 #include <utility>
 #include <vector>
 
-// One adjustable setting of a capture device, as its display dialog shows it.
+// One setting of a capture device, as its display dialog shows it. A heading names the
+// class of the controls that follow it.
 struct CaptureControl {
-    enum class Kind { Integer, Boolean, Menu };
+    enum class Kind { Integer, Boolean, Menu, IntegerMenu, Button, Heading };
 
     uint32_t id = 0;
     QString name;
@@ -16,7 +17,27 @@ struct CaptureControl {
     int32_t minimum = 0;
     int32_t maximum = 0;
     int32_t step = 1;
+    int32_t defaultValue = 0;
     int32_t value = 0;
+    // Inactive: the device ignores it at the moment (exposure time under auto exposure).
+    bool inactive = false;
+    bool readOnly = false;
     // For menus: the item values with their names.
     std::vector<std::pair<int32_t, QString>> menuItems;
+
+    // Whether the control holds a value that can be written.
+    bool HasValue() const { return kind != Kind::Heading && kind != Kind::Button; }
+    bool Writable() const { return HasValue() && !readOnly; }
+};
+
+// The controls of a connected device as a display dialog reads and writes them.
+class CaptureControlDevice {
+public:
+    // Every control with its value and flags as the device reports them now.
+    virtual std::vector<CaptureControl> ReadControls() = 0;
+    // 0, or the errno with which the device refused the value.
+    virtual int WriteControl(uint32_t id, int32_t value) = 0;
+
+protected:
+    ~CaptureControlDevice() = default;
 };

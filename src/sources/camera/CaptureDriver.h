@@ -2,33 +2,45 @@
 
 #include "imaging/FrameRecord.h"
 
+#include <QString>
+
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class QWidget;
 class CaptureDriver;
 
-// The capture-window handle of a camera: an opaque id of its driver object, by which the
-// stream callback finds the camera's capture slot.
+// The capture-window handle of a camera: an opaque id of its driver object, the key of the
+// camera's capture slot.
 using CaptureHandle = const CaptureDriver*;
 
 // One captured buffer as the driver hands it to the stream callback.
 struct VideoHeader {
-    const uint8_t* lpData = nullptr;
-    std::size_t dwBufferLength = 0;
+    const uint8_t* data = nullptr;
+    std::size_t length = 0;
 };
 
-// Runs on the driver's own capture thread, once per frame.
-using VideoStreamCallbackFn = int (*)(CaptureHandle hCapWnd, const VideoHeader* header);
+// Runs on the driver's own capture thread, once per frame; the camera binds it to its slot.
+using VideoStreamCallbackFn = std::function<int(const VideoHeader* header)>;
+
+// What a capture thread reports besides frames: no frame for a while, or the device gone
+// (the thread has then ended).
+enum class StreamEvent { Stalled, Lost };
+using StreamEventCallbackFn = std::function<void(StreamEvent event)>;
+
+// Why the device refused, where the user must be told: another program streams from it,
+// or it is gone.
+enum class DeviceError { None, InUse, Lost };
 
 struct DriverCaps {
-    int fHasOverlay = 0;
+    bool hasOverlay = false;
 };
 
 // The capture parameters this system changes: the frame interval the device is asked for.
 struct CaptureParms {
-    uint32_t dwRequestMicroSecPerFrame = 0;
+    uint32_t microSecPerFrame = 0;
 };
 
 constexpr uint32_t kDefaultMicroSecPerFrame = 33333;
@@ -46,6 +58,10 @@ public:
 
     virtual bool DriverConnect(int driverIndex) = 0;
     virtual void DriverDisconnect() = 0;
+    // The connected device as the user knows it, for titles and messages.
+    virtual QString DeviceName() const = 0;
+    // The reason of the last refusal that ends the connection, or None.
+    virtual DeviceError LastError() const = 0;
     virtual bool GetDriverCaps(DriverCaps& caps) = 0;
 
     virtual void VideoDisplayDialog(QWidget* owner) = 0;
@@ -53,15 +69,17 @@ public:
 
     // The parameters in force; a device that cannot tell reports the default interval.
     virtual CaptureParms GetSequenceSetup() = 0;
-    // Applies what the device supports; an interval of 0 leaves the device's own.
-    virtual void SetSequenceSetup(const CaptureParms& parms) = 0;
+    // Applies what the device supports (it may round the interval, or keep its own when it
+    // cannot set one); an interval of 0 leaves the device's own. False when the device
+    // refused in a way that ends the connection (LastError says why).
+    virtual bool SetSequenceSetup(const CaptureParms& parms) = 0;
     virtual void SetOverlay(bool on) = 0;
     virtual void SetPreview(bool on) = 0;
     // The header of the frames the driver delivers, or nothing when it cannot be read.
     virtual std::optional<BitmapInfoHeader> GetVideoFormat() = 0;
 
-    // The callback runs on the driver's capture thread until StopStreaming returns.
-    virtual bool StartStreaming(VideoStreamCallbackFn callback) = 0;
+    // Both callbacks run on the driver's capture thread until StopStreaming returns.
+    virtual bool StartStreaming(VideoStreamCallbackFn onFrame, StreamEventCallbackFn onEvent) = 0;
     // Wakes and joins the capture thread: once it returns, the callback no longer runs.
     virtual void StopStreaming() = 0;
 };

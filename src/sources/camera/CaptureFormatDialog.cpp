@@ -21,11 +21,12 @@ QComboBox* NamedComboBox(const QString& name, QWidget* parent)
 
 }  // namespace
 
-CaptureFormatDialog::CaptureFormatDialog(QWidget* parent, std::vector<CaptureFormatChoice> formats,
-                                         uint32_t currentFormat, QSize currentSize)
+CaptureFormatDialog::CaptureFormatDialog(QWidget* parent, const QString& deviceName,
+                                         std::vector<CaptureFormatChoice> formats, uint32_t currentFormat,
+                                         QSize currentSize)
     : QDialog(parent), m_formats(std::move(formats))
 {
-    setWindowTitle(QStringLiteral("Video Format"));
+    setWindowTitle(QStringLiteral("Video Format - %1").arg(deviceName));
     m_formatBox = NamedComboBox(QStringLiteral("Pixel format"), this);
     m_sizeBox = NamedComboBox(QStringLiteral("Frame size"), this);
     for (const CaptureFormatChoice& choice : m_formats) {

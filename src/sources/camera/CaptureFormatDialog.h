@@ -16,13 +16,14 @@ struct CaptureFormatChoice {
     std::vector<QSize> sizes;
 };
 
-// The driver's video-format dialog: the user picks a pixel format and a frame size.
+// The driver's video-format dialog: the user picks a pixel format and a frame size for the
+// device its title names.
 class CaptureFormatDialog : public QDialog {
     Q_OBJECT
 
 public:
-    CaptureFormatDialog(QWidget* parent, std::vector<CaptureFormatChoice> formats, uint32_t currentFormat,
-                        QSize currentSize);
+    CaptureFormatDialog(QWidget* parent, const QString& deviceName, std::vector<CaptureFormatChoice> formats,
+                        uint32_t currentFormat, QSize currentSize);
 
     uint32_t selectedFormat() const;
     QSize selectedSize() const;

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-void LayOutFormWithOkCancel(QDialog& dialog, QFormLayout* form)
+QDialogButtonBox* LayOutFormWithOkCancel(QDialog& dialog, QFormLayout* form)
 {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     buttons->button(QDialogButtonBox::Ok)->setAccessibleName(QStringLiteral("OK"));
@@ -16,4 +16,5 @@ void LayOutFormWithOkCancel(QDialog& dialog, QFormLayout* form)
     auto* layout = new QVBoxLayout(&dialog);
     layout->addLayout(form);
     layout->addWidget(buttons);
+    return buttons;
 }

@@ -88,3 +88,9 @@ bool MjpegDecoder::ConvertFrame(int width, int height, uint8_t* destination)
     const int strides[1] = {-rowBytes};
     return sws_scale(m_scaler.get(), m_frame->data, m_frame->linesize, 0, m_frame->height, planes, strides) == height;
 }
+
+bool MjpegDecodingAvailable()
+{
+    static const bool available = MjpegDecoder().IsOpen();
+    return available;
+}

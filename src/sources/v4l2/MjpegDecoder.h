@@ -25,3 +25,6 @@ private:
     ScalerPtr m_scaler;
     std::vector<uint8_t> m_padded;
 };
+
+// Whether this build's FFmpeg can open an MJPEG decoder: without one, MJPEG is not offered.
+bool MjpegDecodingAvailable();

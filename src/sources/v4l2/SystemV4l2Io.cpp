@@ -5,12 +5,32 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
+#include <string>
 
 namespace {
 
+const std::string kPrefix = "video";
+
 class SystemIo final : public V4l2Io {
 public:
+    std::vector<int> VideoNodeNumbers() override
+    {
+        std::vector<int> numbers;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator("/dev", error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.size() > kPrefix.size() && name.size() <= kPrefix.size() + 6
+                && name.compare(0, kPrefix.size(), kPrefix) == 0
+                && name.find_first_not_of("0123456789", kPrefix.size()) == std::string::npos)
+                numbers.push_back(std::stoi(name.substr(kPrefix.size())));
+        }
+        std::sort(numbers.begin(), numbers.end());
+        return numbers;
+    }
+
     int Open(const char* path, int flags) override { return ::open(path, flags); }
     int Close(int fd) override { return ::close(fd); }
 

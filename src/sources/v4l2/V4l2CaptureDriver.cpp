@@ -7,6 +7,8 @@
 #include "sources/v4l2/V4l2FormatList.h"
 #include "sources/v4l2/V4l2PixelFormats.h"
 
+#include <cerrno>
+
 V4l2CaptureDriver::V4l2CaptureDriver(std::shared_ptr<V4l2Io> io) : m_device(std::move(io)) {}
 
 V4l2CaptureDriver::~V4l2CaptureDriver()
@@ -18,7 +20,24 @@ bool V4l2CaptureDriver::DriverConnect(int driverIndex)
 {
     StopStreaming();
     m_mjpegAccepted = false;
+    m_error = DeviceError::None;
     return m_device.Open(driverIndex);
+}
+
+QString V4l2CaptureDriver::DeviceName() const
+{
+    return QString::fromStdString(m_device.Name());
+}
+
+// UVC lets every program open a camera and refuses the second one's format, rate and
+// buffers with EBUSY; an unplugged one answers ENODEV, a broken one EIO.
+bool V4l2CaptureDriver::Succeeded(int error)
+{
+    if (error == EBUSY)
+        m_error = DeviceError::InUse;
+    else if (error == ENODEV || error == EIO)
+        m_error = DeviceError::Lost;
+    return error == 0;
 }
 
 void V4l2CaptureDriver::DriverDisconnect()
@@ -31,7 +50,7 @@ bool V4l2CaptureDriver::GetDriverCaps(DriverCaps& caps)
 {
     if (!m_device.IsOpen())
         return false;
-    caps.fHasOverlay = (m_device.Capabilities() & V4L2_CAP_VIDEO_OVERLAY) != 0 ? 1 : 0;
+    caps.hasOverlay = (m_device.Capabilities() & V4L2_CAP_VIDEO_OVERLAY) != 0;
     return true;
 }
 
@@ -39,8 +58,8 @@ void V4l2CaptureDriver::VideoDisplayDialog(QWidget* owner)
 {
     if (!m_device.IsOpen())
         return;
-    CaptureDisplayDialog dialog(owner, ListCaptureControls(m_device.Io(), m_device.Fd()),
-                                [this](uint32_t id, int32_t value) { m_device.SetControl(id, value); });
+    V4l2ControlDevice controls(m_device);
+    CaptureDisplayDialog dialog(owner, DeviceName(), controls);
     RunModal(dialog);
 }
 
@@ -49,11 +68,11 @@ void V4l2CaptureDriver::VideoFormatDialog(QWidget* owner)
     const std::optional<v4l2_pix_format> current = m_device.GetFormat();
     if (!current)
         return;
-    CaptureFormatDialog dialog(owner, ListCaptureFormats(m_device.Io(), m_device.Fd()), current->pixelformat,
-                               QSize(int(current->width), int(current->height)));
+    CaptureFormatDialog dialog(owner, DeviceName(), ListCaptureFormats(m_device.Io(), m_device.Fd()),
+                               current->pixelformat, QSize(int(current->width), int(current->height)));
     if (RunModal(dialog) == QDialog::Accepted && dialog.selectedFormat() != 0 && dialog.selectedSize().isValid()) {
         const QSize size = dialog.selectedSize();
-        m_device.SetFormat(dialog.selectedFormat(), uint32_t(size.width()), uint32_t(size.height()));
+        Succeeded(m_device.SetFormat(dialog.selectedFormat(), uint32_t(size.width()), uint32_t(size.height())));
     }
     const std::optional<v4l2_pix_format> chosen = m_device.GetFormat();
     const V4l2PixelLayout* layout = chosen ? FindPixelLayout(chosen->pixelformat) : nullptr;
@@ -65,14 +84,16 @@ CaptureParms V4l2CaptureDriver::GetSequenceSetup()
     return CaptureParms{m_device.GetFrameInterval().value_or(kDefaultMicroSecPerFrame)};
 }
 
-void V4l2CaptureDriver::SetSequenceSetup(const CaptureParms& parms)
+// A device without frame-rate control (ENOTTY, EINVAL) keeps its own rate.
+bool V4l2CaptureDriver::SetSequenceSetup(const CaptureParms& parms)
 {
-    m_device.SetFrameInterval(parms.dwRequestMicroSecPerFrame);
+    const int error = m_device.SetFrameInterval(parms.microSecPerFrame);
+    return Succeeded(error) || error == ENOTTY || error == EINVAL;
 }
 
 void V4l2CaptureDriver::SetOverlay(bool on)
 {
-    m_device.SetOverlay(on);
+    Succeeded(m_device.SetOverlay(on));
 }
 
 // This driver never draws a preview of its own, so there is nothing to switch.
@@ -86,23 +107,25 @@ std::optional<BitmapInfoHeader> V4l2CaptureDriver::GetVideoFormat()
     const int width = int(format->width);
     const int height = int(format->height);
     const V4l2PixelLayout* layout = FindPixelLayout(format->pixelformat);
-    if (layout == nullptr)
+    if (layout == nullptr || !IsDeliverable(format->pixelformat))
         return CompressedHeader(format->pixelformat, width, height, format->sizeimage);
     if (layout->kind == V4l2PixelLayout::Kind::Mjpeg && !m_mjpegAccepted)
         return CompressedHeader(kFourccMjpg, width, height, format->sizeimage);
     return DeliveredHeader(*layout, width, height);
 }
 
-bool V4l2CaptureDriver::StartStreaming(VideoStreamCallbackFn callback)
+bool V4l2CaptureDriver::StartStreaming(VideoStreamCallbackFn onFrame, StreamEventCallbackFn onEvent)
 {
     StopStreaming();
     const std::optional<v4l2_pix_format> format = m_device.GetFormat();
-    const V4l2PixelLayout* layout = format ? FindPixelLayout(format->pixelformat) : nullptr;
-    if (layout == nullptr || callback == nullptr)
+    if (!format || !IsDeliverable(format->pixelformat) || !onFrame || !onEvent)
         return false;
-    const V4l2StreamFormat streamFormat{layout, int(format->width), int(format->height), format->bytesperline};
-    m_stream = std::make_unique<V4l2Stream>(m_device.Io(), m_device.Fd(), streamFormat, Handle(), callback);
-    if (!m_stream->Start()) {
+    const V4l2StreamFormat streamFormat{FindPixelLayout(format->pixelformat), int(format->width),
+                                        int(format->height), format->bytesperline,
+                                        m_device.GetFrameInterval().value_or(kDefaultMicroSecPerFrame)};
+    m_stream = std::make_unique<V4l2Stream>(m_device.Io(), m_device.Fd(), streamFormat, std::move(onFrame),
+                                           std::move(onEvent));
+    if (!Succeeded(m_stream->Start())) {
         m_stream.reset();
         return false;
     }

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-// Drivers 0 to 9 are /dev/video0 to /dev/video9.
+// Drivers 0 to 9 are the first ten video capture devices in node-number order.
 class V4l2CaptureDriver final : public CaptureDriver {
 public:
     explicit V4l2CaptureDriver(std::shared_ptr<V4l2Io> io);
@@ -15,19 +15,25 @@ public:
 
     bool DriverConnect(int driverIndex) override;
     void DriverDisconnect() override;
+    QString DeviceName() const override;
+    DeviceError LastError() const override { return m_error; }
     bool GetDriverCaps(DriverCaps& caps) override;
     void VideoDisplayDialog(QWidget* owner) override;
     void VideoFormatDialog(QWidget* owner) override;
     CaptureParms GetSequenceSetup() override;
-    void SetSequenceSetup(const CaptureParms& parms) override;
+    bool SetSequenceSetup(const CaptureParms& parms) override;
     void SetOverlay(bool on) override;
     void SetPreview(bool on) override;
     std::optional<BitmapInfoHeader> GetVideoFormat() override;
-    bool StartStreaming(VideoStreamCallbackFn callback) override;
+    bool StartStreaming(VideoStreamCallbackFn onFrame, StreamEventCallbackFn onEvent) override;
     void StopStreaming() override;
 
 private:
+    // Notes a refusal the user must hear of; true when the call succeeded.
+    bool Succeeded(int error);
+
     V4l2Device m_device;
+    DeviceError m_error = DeviceError::None;
     std::unique_ptr<V4l2Stream> m_stream;
     // Set once the user has kept MJPEG in the format dialog: from then on the frames are
     // decoded and reported as 24-bit BGR.

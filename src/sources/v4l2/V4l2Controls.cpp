@@ -17,16 +17,25 @@ QString FixedText(const uint8_t* text, std::size_t capacity)
     return QString::fromUtf8(characters, qstrnlen(characters, capacity));
 }
 
-std::optional<CaptureControl::Kind> KindOf(uint32_t type)
+std::optional<CaptureControl::Kind> KindOf(const v4l2_queryctrl& query)
 {
-    switch (type) {
+    if ((query.flags & V4L2_CTRL_FLAG_DISABLED) != 0)
+        return std::nullopt;
+    if ((query.flags & V4L2_CTRL_FLAG_WRITE_ONLY) != 0 && query.type != V4L2_CTRL_TYPE_BUTTON
+        && query.type != V4L2_CTRL_TYPE_CTRL_CLASS)
+        return std::nullopt;
+    switch (query.type) {
     case V4L2_CTRL_TYPE_INTEGER: return CaptureControl::Kind::Integer;
     case V4L2_CTRL_TYPE_BOOLEAN: return CaptureControl::Kind::Boolean;
     case V4L2_CTRL_TYPE_MENU: return CaptureControl::Kind::Menu;
+    case V4L2_CTRL_TYPE_INTEGER_MENU: return CaptureControl::Kind::IntegerMenu;
+    case V4L2_CTRL_TYPE_BUTTON: return CaptureControl::Kind::Button;
+    case V4L2_CTRL_TYPE_CTRL_CLASS: return CaptureControl::Kind::Heading;
     default: return std::nullopt;
     }
 }
 
+// Integer menus name each item by its number.
 std::vector<std::pair<int32_t, QString>> MenuItems(V4l2Io& io, int fd, const v4l2_queryctrl& query)
 {
     std::vector<std::pair<int32_t, QString>> items;
@@ -35,8 +44,11 @@ std::vector<std::pair<int32_t, QString>> MenuItems(V4l2Io& io, int fd, const v4l
         v4l2_querymenu item{};
         item.id = query.id;
         item.index = static_cast<uint32_t>(index);
-        if (io.Ioctl(fd, VIDIOC_QUERYMENU, &item) == 0)
-            items.emplace_back(static_cast<int32_t>(index), FixedText(item.name, sizeof item.name));
+        if (io.Ioctl(fd, VIDIOC_QUERYMENU, &item) != 0)
+            continue;
+        const QString name = query.type == V4L2_CTRL_TYPE_INTEGER_MENU ? QString::number(item.value)
+                                                                        : FixedText(item.name, sizeof item.name);
+        items.emplace_back(static_cast<int32_t>(index), name);
     }
     return items;
 }
@@ -50,9 +62,16 @@ CaptureControl ToControl(V4l2Io& io, int fd, const v4l2_queryctrl& query, Captur
     control.minimum = query.minimum;
     control.maximum = query.maximum;
     control.step = query.step;
-    v4l2_control current{query.id, query.default_value};
-    control.value = io.Ioctl(fd, VIDIOC_G_CTRL, &current) == 0 ? current.value : query.default_value;
-    if (kind == CaptureControl::Kind::Menu)
+    control.defaultValue = query.default_value;
+    control.inactive = (query.flags & V4L2_CTRL_FLAG_INACTIVE) != 0;
+    control.readOnly = (query.flags & (V4L2_CTRL_FLAG_READ_ONLY | V4L2_CTRL_FLAG_GRABBED)) != 0;
+    control.value = query.default_value;
+    if (control.HasValue()) {
+        v4l2_control current{query.id, query.default_value};
+        if (io.Ioctl(fd, VIDIOC_G_CTRL, &current) == 0)
+            control.value = current.value;
+    }
+    if (kind == CaptureControl::Kind::Menu || kind == CaptureControl::Kind::IntegerMenu)
         control.menuItems = MenuItems(io, fd, query);
     return control;
 }
@@ -65,10 +84,21 @@ std::vector<CaptureControl> ListCaptureControls(V4l2Io& io, int fd)
     v4l2_queryctrl query{};
     query.id = V4L2_CTRL_FLAG_NEXT_CTRL;
     while (io.Ioctl(fd, VIDIOC_QUERYCTRL, &query) == 0) {
-        const std::optional<CaptureControl::Kind> kind = KindOf(query.type);
-        if (kind && (query.flags & V4L2_CTRL_FLAG_DISABLED) == 0)
+        if (const std::optional<CaptureControl::Kind> kind = KindOf(query))
             controls.push_back(ToControl(io, fd, query, *kind));
         query.id |= V4L2_CTRL_FLAG_NEXT_CTRL;
     }
     return controls;
+}
+
+std::vector<CaptureControl> V4l2ControlDevice::ReadControls()
+{
+    if (!m_device.IsOpen())
+        return {};
+    return ListCaptureControls(m_device.Io(), m_device.Fd());
+}
+
+int V4l2ControlDevice::WriteControl(uint32_t id, int32_t value)
+{
+    return m_device.SetControl(id, value);
 }

@@ -1,8 +1,12 @@
 #include "sources/v4l2/V4l2Device.h"
 
+#include "sources/v4l2/V4l2PixelFormats.h"
+
 #include <fcntl.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -42,19 +46,46 @@ V4l2Device::~V4l2Device()
 bool V4l2Device::Open(int index)
 {
     Close();
-    const std::string path = "/dev/video" + std::to_string(index);
-    m_fd = m_io->Open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    int counted = 0;
+    for (int number : m_io->VideoNodeNumbers()) {
+        if (!OpenNode(number))
+            continue;
+        if (IsUsableCaptureNode() && counted++ == index)
+            return true;
+        Close();
+    }
+    return false;
+}
+
+bool V4l2Device::OpenNode(int number)
+{
+    m_path = "/dev/video" + std::to_string(number);
+    m_fd = m_io->Open(m_path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
         return false;
     v4l2_capability capability{};
-    if (m_io->Ioctl(m_fd, VIDIOC_QUERYCAP, &capability) == 0)
-        m_capabilities = DeviceCapabilities(capability);
-    const uint32_t needed = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
-    if ((m_capabilities & needed) != needed) {
+    if (Call(VIDIOC_QUERYCAP, &capability) != 0) {
         Close();
         return false;
     }
+    m_capabilities = DeviceCapabilities(capability);
+    const auto* card = reinterpret_cast<const char*>(capability.card);
+    m_card.assign(card, strnlen(card, sizeof capability.card));
     return true;
+}
+
+bool V4l2Device::IsUsableCaptureNode() const
+{
+    const uint32_t needed = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
+    if ((m_capabilities & needed) != needed || (m_capabilities & V4L2_CAP_IO_MC) != 0)
+        return false;
+    v4l2_fmtdesc description{};
+    description.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    for (; Call(VIDIOC_ENUM_FMT, &description) == 0; ++description.index) {
+        if (IsDeliverable(description.pixelformat))
+            return true;
+    }
+    return false;
 }
 
 void V4l2Device::Close()
@@ -63,19 +94,29 @@ void V4l2Device::Close()
         m_io->Close(m_fd);
     m_fd = -1;
     m_capabilities = 0;
+    m_card.clear();
+    m_path.clear();
+}
+
+// 0, or the errno of the failed call.
+int V4l2Device::Call(unsigned long request, void* argument) const
+{
+    if (!IsOpen())
+        return ENODEV;
+    return m_io->Ioctl(m_fd, request, argument) == 0 ? 0 : errno;
 }
 
 std::optional<v4l2_pix_format> V4l2Device::GetFormat() const
 {
     v4l2_format format{};
     format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (!IsOpen() || m_io->Ioctl(m_fd, VIDIOC_G_FMT, &format) != 0)
+    if (Call(VIDIOC_G_FMT, &format) != 0)
         return std::nullopt;
     return format.fmt.pix;
 }
 
 // The device may adjust the request; GetFormat tells what it chose.
-void V4l2Device::SetFormat(uint32_t pixelFormat, uint32_t width, uint32_t height)
+int V4l2Device::SetFormat(uint32_t pixelFormat, uint32_t width, uint32_t height)
 {
     v4l2_format format{};
     format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
@@ -83,41 +124,38 @@ void V4l2Device::SetFormat(uint32_t pixelFormat, uint32_t width, uint32_t height
     format.fmt.pix.width = width;
     format.fmt.pix.height = height;
     format.fmt.pix.field = V4L2_FIELD_NONE;
-    if (IsOpen())
-        m_io->Ioctl(m_fd, VIDIOC_S_FMT, &format);
+    return Call(VIDIOC_S_FMT, &format);
 }
 
 std::optional<uint32_t> V4l2Device::GetFrameInterval() const
 {
     v4l2_streamparm parm{};
     parm.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (!IsOpen() || m_io->Ioctl(m_fd, VIDIOC_G_PARM, &parm) != 0
-        || (parm.parm.capture.capability & V4L2_CAP_TIMEPERFRAME) == 0)
+    if (Call(VIDIOC_G_PARM, &parm) != 0 || (parm.parm.capture.capability & V4L2_CAP_TIMEPERFRAME) == 0)
         return std::nullopt;
     const uint32_t microseconds = FrameIntervalMicroseconds(parm.parm.capture.timeperframe);
     return microseconds > 0 ? std::optional(microseconds) : std::nullopt;
 }
 
-void V4l2Device::SetFrameInterval(uint32_t microSecPerFrame)
+// The device rounds to an interval it supports.
+int V4l2Device::SetFrameInterval(uint32_t microSecPerFrame)
 {
-    if (!IsOpen() || microSecPerFrame == 0)
-        return;
+    if (microSecPerFrame == 0)
+        return 0;
     v4l2_streamparm parm{};
     parm.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     parm.parm.capture.timeperframe = FrameIntervalFraction(microSecPerFrame);
-    m_io->Ioctl(m_fd, VIDIOC_S_PARM, &parm);
+    return Call(VIDIOC_S_PARM, &parm);
 }
 
-void V4l2Device::SetOverlay(bool on)
+int V4l2Device::SetOverlay(bool on)
 {
     int enable = on ? 1 : 0;
-    if (IsOpen())
-        m_io->Ioctl(m_fd, VIDIOC_OVERLAY, &enable);
+    return Call(VIDIOC_OVERLAY, &enable);
 }
 
-void V4l2Device::SetControl(uint32_t id, int32_t value)
+int V4l2Device::SetControl(uint32_t id, int32_t value)
 {
     v4l2_control control{id, value};
-    if (IsOpen())
-        m_io->Ioctl(m_fd, VIDIOC_S_CTRL, &control);
+    return Call(VIDIOC_S_CTRL, &control);
 }

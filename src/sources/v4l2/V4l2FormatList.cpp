@@ -56,7 +56,7 @@ std::vector<CaptureFormatChoice> ListCaptureFormats(V4l2Io& io, int fd)
     v4l2_fmtdesc description{};
     description.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     while (io.Ioctl(fd, VIDIOC_ENUM_FMT, &description) == 0) {
-        if (FindPixelLayout(description.pixelformat) != nullptr) {
+        if (IsDeliverable(description.pixelformat)) {
             const auto* text = reinterpret_cast<const char*>(description.description);
             const QString name = QString::fromUtf8(text, qstrnlen(text, sizeof description.description));
             formats.push_back({description.pixelformat, name, ListFrameSizes(io, fd, description.pixelformat)});

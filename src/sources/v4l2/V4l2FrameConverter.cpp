@@ -23,14 +23,14 @@ std::optional<VideoHeader> V4l2FrameConverter::Convert(const uint8_t* data, std:
 std::optional<VideoHeader> V4l2FrameConverter::ConvertYuy2(const uint8_t* data, std::size_t bytesUsed)
 {
     const std::size_t rowBytes = std::size_t(m_format.width) * 2;
+    if (m_format.height <= 0 || bytesUsed < m_format.bytesPerLine * std::size_t(m_format.height - 1) + rowBytes)
+        return std::nullopt;
+    const std::size_t frameBytes = rowBytes * std::size_t(m_format.height);
     if (m_format.bytesPerLine == rowBytes)
-        return VideoHeader{data, bytesUsed};
-    const std::size_t padding = m_format.bytesPerLine - rowBytes;
-    const int rows = static_cast<int>(std::min<std::size_t>((bytesUsed + padding) / m_format.bytesPerLine,
-                                                            std::size_t(m_format.height)));
-    m_delivered.resize(rowBytes * std::size_t(m_format.height));
-    RepackRows(rowBytes, rows, m_format.bytesPerLine, data, m_delivered.data());
-    return Delivered(rowBytes * std::size_t(rows));
+        return VideoHeader{data, frameBytes};
+    m_delivered.resize(frameBytes);
+    RepackRows(rowBytes, m_format.height, m_format.bytesPerLine, data, m_delivered.data());
+    return Delivered(frameBytes);
 }
 
 std::optional<VideoHeader> V4l2FrameConverter::ConvertRgb(const uint8_t* data, std::size_t bytesUsed)

@@ -16,6 +16,7 @@ struct V4l2StreamFormat {
     int width = 0;
     int height = 0;
     std::size_t bytesPerLine = 0;
+    uint32_t microSecPerFrame = 0;
 };
 
 // Turns each dequeued V4L2 buffer into the frame the stream callback gets: YUY2 lines top
@@ -25,8 +26,8 @@ class V4l2FrameConverter {
 public:
     explicit V4l2FrameConverter(const V4l2StreamFormat& format);
 
-    // Nothing for a frame that cannot be handed on: RGB rows missing, a picture that does
-    // not decode. A short YUY2 frame is handed on short; the camera decides about it.
+    // Nothing for a frame that cannot be handed on: shorter than its format needs, or a
+    // picture that does not decode.
     std::optional<VideoHeader> Convert(const uint8_t* data, std::size_t bytesUsed);
 
 private:

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <vector>
 
 // The system calls the V4L2 driver makes, behind an interface so that tests can script a
 // device. Each returns what its system call returns and sets errno the same way.
@@ -11,6 +12,8 @@ class V4l2Io {
 public:
     virtual ~V4l2Io() = default;
 
+    // The numbers N of the /dev/videoN nodes, ascending.
+    virtual std::vector<int> VideoNodeNumbers() = 0;
     virtual int Open(const char* path, int flags) = 0;
     virtual int Close(int fd) = 0;
     virtual int Ioctl(int fd, unsigned long request, void* argument) = 0;

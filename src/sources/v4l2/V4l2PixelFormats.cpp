@@ -1,6 +1,7 @@
 #include "sources/v4l2/V4l2PixelFormats.h"
 
 #include "sources/camera/CaptureDriver.h"
+#include "sources/v4l2/MjpegDecoder.h"
 
 #include <linux/videodev2.h>
 
@@ -56,6 +57,12 @@ const V4l2PixelLayout* FindPixelLayout(uint32_t pixelFormat)
             return &layout;
     }
     return nullptr;
+}
+
+bool IsDeliverable(uint32_t pixelFormat)
+{
+    const V4l2PixelLayout* layout = FindPixelLayout(pixelFormat);
+    return layout != nullptr && (layout->kind != Kind::Mjpeg || MjpegDecodingAvailable());
 }
 
 BitmapInfoHeader DeliveredHeader(const V4l2PixelLayout& layout, int width, int height)

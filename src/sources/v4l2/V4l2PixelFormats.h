@@ -22,6 +22,8 @@ struct V4l2PixelLayout {
 
 // The layout of a format this driver can deliver, or nullptr.
 const V4l2PixelLayout* FindPixelLayout(uint32_t pixelFormat);
+// A format with a layout, MJPEG only when it can be decoded.
+bool IsDeliverable(uint32_t pixelFormat);
 
 // The header of the frames a format delivers: YUY2 at 16 bits, uncompressed RGB at 24 or 32
 // bits, bottom-up.

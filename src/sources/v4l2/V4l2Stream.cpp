@@ -7,10 +7,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 
 namespace {
 
 constexpr uint32_t kBufferCount = 4;
+constexpr auto kStallTime = std::chrono::seconds(2);
+// The wait for a frame ends after a few frame periods, so that a stall is noticed.
+constexpr int kFramePeriodsPerWait = 4;
+constexpr int kShortestWaitMs = 50;
+constexpr int kLongestWaitMs = 500;
 
 v4l2_buffer MmapBuffer(uint32_t index)
 {
@@ -21,11 +28,22 @@ v4l2_buffer MmapBuffer(uint32_t index)
     return buffer;
 }
 
+int WaitTimeoutMs(uint32_t microSecPerFrame)
+{
+    const auto periods = int64_t(microSecPerFrame) * kFramePeriodsPerWait / 1000;
+    return int(std::clamp<int64_t>(periods, kShortestWaitMs, kLongestWaitMs));
+}
+
 }  // namespace
 
-V4l2Stream::V4l2Stream(V4l2Io& io, int fd, const V4l2StreamFormat& format, CaptureHandle handle,
-                       VideoStreamCallbackFn callback)
-    : m_io(io), m_fd(fd), m_handle(handle), m_callback(callback), m_converter(format)
+V4l2Stream::V4l2Stream(V4l2Io& io, int fd, const V4l2StreamFormat& format, VideoStreamCallbackFn onFrame,
+                       StreamEventCallbackFn onEvent)
+    : m_io(io)
+    , m_fd(fd)
+    , m_onFrame(std::move(onFrame))
+    , m_onEvent(std::move(onEvent))
+    , m_converter(format)
+    , m_waitTimeoutMs(WaitTimeoutMs(format.microSecPerFrame))
 {
 }
 
@@ -34,17 +52,20 @@ V4l2Stream::~V4l2Stream()
     Stop();
 }
 
-bool V4l2Stream::Start()
+int V4l2Stream::Start()
 {
     m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     v4l2_buf_type type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (m_wakeFd < 0 || !MapBuffers() || m_io.Ioctl(m_fd, VIDIOC_STREAMON, &type) != 0) {
+    int error = m_wakeFd < 0 ? errno : MapBuffers();
+    if (error == 0)
+        error = Call(VIDIOC_STREAMON, &type);
+    if (error != 0) {
         Stop();
-        return false;
+        return error;
     }
     m_streaming = true;
     m_thread = std::thread(&V4l2Stream::Run, this);
-    return true;
+    return 0;
 }
 
 void V4l2Stream::Stop()
@@ -55,7 +76,8 @@ void V4l2Stream::Stop()
     }
     if (m_streaming) {
         v4l2_buf_type type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        m_io.Ioctl(m_fd, VIDIOC_STREAMOFF, &type);
+        // A device already gone refuses; there is nothing left to switch off then.
+        Call(VIDIOC_STREAMOFF, &type);
         m_streaming = false;
     }
     ReleaseBuffers();
@@ -64,35 +86,43 @@ void V4l2Stream::Stop()
     m_wakeFd = -1;
 }
 
-bool V4l2Stream::MapBuffers()
+int V4l2Stream::Call(unsigned long request, void* argument)
+{
+    return m_io.Ioctl(m_fd, request, argument) == 0 ? 0 : errno;
+}
+
+// The device may grant fewer buffers than asked for; one is enough to stream.
+int V4l2Stream::MapBuffers()
 {
     v4l2_requestbuffers request{};
     request.count = kBufferCount;
     request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     request.memory = V4L2_MEMORY_MMAP;
-    if (m_io.Ioctl(m_fd, VIDIOC_REQBUFS, &request) != 0)
-        return false;
+    if (const int error = Call(VIDIOC_REQBUFS, &request); error != 0)
+        return error;
     m_buffersRequested = true;
+    if (request.count == 0)
+        return ENOMEM;
     for (uint32_t index = 0; index < request.count; ++index) {
         v4l2_buffer buffer = MmapBuffer(index);
-        if (m_io.Ioctl(m_fd, VIDIOC_QUERYBUF, &buffer) != 0)
-            return false;
+        if (const int error = Call(VIDIOC_QUERYBUF, &buffer); error != 0)
+            return error;
         void* address = m_io.Mmap(buffer.length, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, buffer.m.offset);
         if (address == MAP_FAILED)
-            return false;
+            return errno;
         m_buffers.push_back({address, buffer.length});
     }
     for (uint32_t index = 0; index < m_buffers.size(); ++index) {
-        if (!QueueBuffer(index))
-            return false;
+        if (const int error = QueueBuffer(index); error != 0)
+            return error;
     }
-    return !m_buffers.empty();
+    return 0;
 }
 
-bool V4l2Stream::QueueBuffer(uint32_t index)
+int V4l2Stream::QueueBuffer(uint32_t index)
 {
     v4l2_buffer buffer = MmapBuffer(index);
-    return m_io.Ioctl(m_fd, VIDIOC_QBUF, &buffer) == 0;
+    return Call(VIDIOC_QBUF, &buffer);
 }
 
 void V4l2Stream::ReleaseBuffers()
@@ -104,16 +134,34 @@ void V4l2Stream::ReleaseBuffers()
         v4l2_requestbuffers request{};
         request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
         request.memory = V4L2_MEMORY_MMAP;
-        m_io.Ioctl(m_fd, VIDIOC_REQBUFS, &request);
+        Call(VIDIOC_REQBUFS, &request);
         m_buffersRequested = false;
     }
 }
 
-// Runs until Stop wakes it or the device fails; a failed device ends the stream for good
-// instead of being polled again and again.
+// Runs until Stop wakes it or the device fails; a failed device is reported once and ends
+// the stream for good instead of being polled again and again.
 void V4l2Stream::Run()
 {
-    while (WaitForFrame() == Wait::Frame && DeliverFrame()) {
+    auto lastFrame = std::chrono::steady_clock::now();
+    bool stallReported = false;
+    for (;;) {
+        const Wait wait = WaitForFrame();
+        if (wait == Wait::Woken)
+            return;
+        const Delivery delivery = wait == Wait::Frame ? DeliverFrame() : Delivery::NotReady;
+        if (wait == Wait::Failed || delivery == Delivery::Failed) {
+            m_onEvent(StreamEvent::Lost);
+            return;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (delivery == Delivery::Delivered) {
+            lastFrame = now;
+            stallReported = false;
+        } else if (!stallReported && now - lastFrame >= kStallTime) {
+            m_onEvent(StreamEvent::Stalled);
+            stallReported = true;
+        }
     }
 }
 
@@ -121,11 +169,14 @@ V4l2Stream::Wait V4l2Stream::WaitForFrame()
 {
     pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
     for (;;) {
-        if (m_io.Poll(fds, 2, -1) < 0) {
+        const int ready = m_io.Poll(fds, 2, m_waitTimeoutMs);
+        if (ready < 0) {
             if (errno == EINTR)
                 continue;
             return Wait::Failed;
         }
+        if (ready == 0)
+            return Wait::TimedOut;
         if (fds[1].revents != 0)
             return Wait::Woken;
         if ((fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
@@ -135,19 +186,26 @@ V4l2Stream::Wait V4l2Stream::WaitForFrame()
     }
 }
 
-bool V4l2Stream::DeliverFrame()
+// Buffers the device flags as damaged, and frames shorter than the format needs, go back
+// to the device unseen.
+V4l2Stream::Delivery V4l2Stream::DeliverFrame()
 {
     v4l2_buffer buffer = MmapBuffer(0);
-    if (m_io.Ioctl(m_fd, VIDIOC_DQBUF, &buffer) != 0)
-        return errno == EAGAIN;
+    if (const int error = Call(VIDIOC_DQBUF, &buffer); error != 0)
+        return error == EAGAIN ? Delivery::NotReady : Delivery::Failed;
     if (buffer.index >= m_buffers.size())
-        return false;
+        return Delivery::Failed;
+    bool delivered = false;
     if ((buffer.flags & V4L2_BUF_FLAG_ERROR) == 0) {
         const MappedBuffer& mapped = m_buffers[buffer.index];
         const std::size_t used = std::min<std::size_t>(buffer.bytesused, mapped.length);
         const std::optional<VideoHeader> frame = m_converter.Convert(static_cast<const uint8_t*>(mapped.address), used);
-        if (frame)
-            m_callback(m_handle, &*frame);
+        if (frame) {
+            m_onFrame(&*frame);
+            delivered = true;
+        }
     }
-    return QueueBuffer(buffer.index);
+    if (QueueBuffer(buffer.index) != 0)
+        return Delivery::Failed;
+    return delivered ? Delivery::Delivered : Delivery::Dropped;
 }

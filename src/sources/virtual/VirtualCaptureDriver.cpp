@@ -9,7 +9,36 @@
 #include <chrono>
 
 namespace {
+
 constexpr uint32_t kMoveShapesControl = 1;
+
+// The virtual camera's one control.
+class VirtualControls final : public CaptureControlDevice {
+public:
+    explicit VirtualControls(std::atomic<bool>& moving) : m_moving(moving) {}
+
+    std::vector<CaptureControl> ReadControls() override
+    {
+        CaptureControl moveShapes;
+        moveShapes.id = kMoveShapesControl;
+        moveShapes.name = QStringLiteral("Move shapes");
+        moveShapes.kind = CaptureControl::Kind::Boolean;
+        moveShapes.maximum = 1;
+        moveShapes.defaultValue = 1;
+        moveShapes.value = m_moving ? 1 : 0;
+        return {moveShapes};
+    }
+
+    int WriteControl(uint32_t, int32_t value) override
+    {
+        m_moving = value != 0;
+        return 0;
+    }
+
+private:
+    std::atomic<bool>& m_moving;
+};
+
 }  // namespace
 
 VirtualCaptureDriver::~VirtualCaptureDriver()
@@ -29,21 +58,21 @@ void VirtualCaptureDriver::DriverDisconnect()
     m_connected = false;
 }
 
+QString VirtualCaptureDriver::DeviceName() const
+{
+    return QStringLiteral("Virtual Camera");
+}
+
 bool VirtualCaptureDriver::GetDriverCaps(DriverCaps& caps)
 {
-    caps.fHasOverlay = 0;
+    caps.hasOverlay = false;
     return m_connected;
 }
 
 void VirtualCaptureDriver::VideoDisplayDialog(QWidget* owner)
 {
-    CaptureControl moveShapes;
-    moveShapes.id = kMoveShapesControl;
-    moveShapes.name = QStringLiteral("Move shapes");
-    moveShapes.kind = CaptureControl::Kind::Boolean;
-    moveShapes.maximum = 1;
-    moveShapes.value = m_moving ? 1 : 0;
-    CaptureDisplayDialog dialog(owner, {moveShapes}, [this](uint32_t, int32_t value) { m_moving = value != 0; });
+    VirtualControls controls(m_moving);
+    CaptureDisplayDialog dialog(owner, DeviceName(), controls);
     RunModal(dialog);
 }
 
@@ -51,7 +80,7 @@ void VirtualCaptureDriver::VideoDisplayDialog(QWidget* owner)
 void VirtualCaptureDriver::VideoFormatDialog(QWidget* owner)
 {
     const CaptureFormatChoice only{kFourccYuy2, QStringLiteral("YUY2 4:2:2"), {QSize(kVirtualWidth, kVirtualHeight)}};
-    CaptureFormatDialog dialog(owner, {only}, kFourccYuy2, QSize(kVirtualWidth, kVirtualHeight));
+    CaptureFormatDialog dialog(owner, DeviceName(), {only}, kFourccYuy2, QSize(kVirtualWidth, kVirtualHeight));
     RunModal(dialog);
 }
 
@@ -60,10 +89,11 @@ CaptureParms VirtualCaptureDriver::GetSequenceSetup()
     return CaptureParms{m_microSecPerFrame};
 }
 
-void VirtualCaptureDriver::SetSequenceSetup(const CaptureParms& parms)
+bool VirtualCaptureDriver::SetSequenceSetup(const CaptureParms& parms)
 {
-    if (parms.dwRequestMicroSecPerFrame > 0)
-        m_microSecPerFrame = parms.dwRequestMicroSecPerFrame;
+    if (parms.microSecPerFrame > 0)
+        m_microSecPerFrame = parms.microSecPerFrame;
+    return true;
 }
 
 // The virtual camera never draws into a window, so overlay and preview are always off.
@@ -79,14 +109,15 @@ std::optional<BitmapInfoHeader> VirtualCaptureDriver::GetVideoFormat()
     return header;
 }
 
-bool VirtualCaptureDriver::StartStreaming(VideoStreamCallbackFn callback)
+// The virtual camera never stalls and cannot be unplugged, so it has no events to report.
+bool VirtualCaptureDriver::StartStreaming(VideoStreamCallbackFn callback, StreamEventCallbackFn)
 {
     StopStreaming();
-    if (!m_connected || callback == nullptr)
+    if (!m_connected || !callback)
         return false;
     m_stopRequested = false;
     m_frame.resize(kVirtualFrameBytes);
-    m_thread = std::thread(&VirtualCaptureDriver::Run, this, callback, m_microSecPerFrame);
+    m_thread = std::thread(&VirtualCaptureDriver::Run, this, std::move(callback), m_microSecPerFrame);
     return true;
 }
 
@@ -114,7 +145,7 @@ void VirtualCaptureDriver::Run(VideoStreamCallbackFn callback, uint32_t microSec
         if (m_moving)
             m_frameIndex = (m_frameIndex + 1) % kVirtualCycle;
         const VideoHeader header{m_frame.data(), m_frame.size()};
-        callback(Handle(), &header);
+        callback(&header);
         due = std::max(due + interval, std::chrono::steady_clock::now());
         lock.lock();
         m_stopSignal.wait_until(lock, due, [this] { return m_stopRequested; });

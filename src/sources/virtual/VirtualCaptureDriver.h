@@ -18,15 +18,17 @@ public:
 
     bool DriverConnect(int driverIndex) override;
     void DriverDisconnect() override;
+    QString DeviceName() const override;
+    DeviceError LastError() const override { return DeviceError::None; }
     bool GetDriverCaps(DriverCaps& caps) override;
     void VideoDisplayDialog(QWidget* owner) override;
     void VideoFormatDialog(QWidget* owner) override;
     CaptureParms GetSequenceSetup() override;
-    void SetSequenceSetup(const CaptureParms& parms) override;
+    bool SetSequenceSetup(const CaptureParms& parms) override;
     void SetOverlay(bool on) override;
     void SetPreview(bool on) override;
     std::optional<BitmapInfoHeader> GetVideoFormat() override;
-    bool StartStreaming(VideoStreamCallbackFn callback) override;
+    bool StartStreaming(VideoStreamCallbackFn onFrame, StreamEventCallbackFn onEvent) override;
     void StopStreaming() override;
 
 private:

@@ -25,22 +25,22 @@ protected:
 
 TEST_F(CamSlotTest, SixSlotsCanBeClaimedAndASeventhIsRefused)
 {
-    std::vector<CamSlot*> slots;
+    std::vector<CamSlot*> claimed;
     for (int n = 0; n < kCamSlotCount; ++n) {
-        slots.push_back(RegisterCamSlot(HandleNumber(n), nullptr, nullptr));
-        ASSERT_NE(slots.back(), nullptr);
+        claimed.push_back(RegisterCamSlot(HandleNumber(n), nullptr, nullptr));
+        ASSERT_NE(claimed.back(), nullptr);
     }
     EXPECT_EQ(RegisterCamSlot(HandleNumber(6), nullptr, nullptr), nullptr);
     EXPECT_EQ(FindCamSlot(HandleNumber(6)), nullptr);
     for (int n = 0; n < kCamSlotCount; ++n)
-        EXPECT_EQ(FindCamSlot(HandleNumber(n)), slots[std::size_t(n)]);
+        EXPECT_EQ(FindCamSlot(HandleNumber(n)), claimed[std::size_t(n)]);
 }
 
 TEST_F(CamSlotTest, AReleasedSlotIsFoundNoMoreAndIsClaimedAgainWithoutItsRecord)
 {
     CamSlot* slot = RegisterCamSlot(HandleNumber(0), nullptr, nullptr);
     ASSERT_NE(slot, nullptr);
-    slot->pFrame.resize(100);
+    slot->frame.resize(100);
     slot->frameLength = 60;
     slot->lastTick = 1234;
 
@@ -50,7 +50,7 @@ TEST_F(CamSlotTest, AReleasedSlotIsFoundNoMoreAndIsClaimedAgainWithoutItsRecord)
 
     CamSlot* again = RegisterCamSlot(HandleNumber(1), nullptr, nullptr);
     ASSERT_EQ(again, slot);
-    EXPECT_TRUE(again->pFrame.empty());
+    EXPECT_TRUE(again->frame.empty());
     EXPECT_EQ(again->frameLength, 0u);
     EXPECT_EQ(again->lastTick, 1234) << "the previous tick stays when a slot is claimed";
 }

@@ -9,7 +9,10 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QSlider>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -94,7 +97,8 @@ TEST_F(CaptureDialogsTest, ChangedControlsReachTheDeviceAtOnce)
 {
     ConnectWithDialogs([](CaptureDisplayDialog& dialog) {
         FindByAccessibleName<QSlider>(dialog, QStringLiteral("Brightness"))->setValue(200);
-        FindByAccessibleName<QCheckBox>(dialog, QStringLiteral("White Balance, Automatic"))->setChecked(false);
+        QTest::mouseClick(FindByAccessibleName<QCheckBox>(dialog, QStringLiteral("White Balance, Automatic")),
+                          Qt::LeftButton);
         FindByAccessibleName<QComboBox>(dialog, QStringLiteral("Power Line Frequency"))->setCurrentIndex(2);
         return ClickButton(dialog, QStringLiteral("OK"));
     });
@@ -153,6 +157,181 @@ TEST_F(CaptureDialogsTest, EveryControlOfBothDialogsHasAnAccessibleName)
     };
     dialogs.onFormat = expectNamed;
     ConnectWithDialogs(expectNamed);
+}
+
+// Controls as a UVC webcam reports them: class headings, automatic modes that make their
+// manual controls inactive, a read-only control, defaults that are not the minimum.
+FakeControl Control(uint32_t id, uint32_t type, const char* name, int32_t minimum = 0, int32_t maximum = 0,
+                    int32_t step = 1, int32_t value = 0, uint32_t flags = 0)
+{
+    FakeControl control;
+    control.id = id;
+    control.type = type;
+    control.name = name;
+    control.minimum = minimum;
+    control.maximum = maximum;
+    control.step = step;
+    control.value = value;
+    control.flags = flags;
+    return control;
+}
+
+FakeDeviceSetup UvcControls()
+{
+    FakeDeviceSetup setup;
+    setup.card = "HD Webcam";
+    setup.formats = {{V4L2_PIX_FMT_YUYV, "YUYV 4:2:2", {{320, 240}}}};
+    FakeControl userClass = Control(V4L2_CID_USER_CLASS, V4L2_CTRL_TYPE_CTRL_CLASS, "User Controls");
+    FakeControl brightness = Control(kBrightness, V4L2_CTRL_TYPE_INTEGER, "Brightness", -64, 64, 1, 10);
+    FakeControl autoBalance = Control(kAutoWhiteBalance, V4L2_CTRL_TYPE_BOOLEAN, "White Balance, Automatic", 0, 1, 1, 1);
+    autoBalance.defaultValue = 1;
+    FakeControl gain = Control(V4L2_CID_GAIN, V4L2_CTRL_TYPE_INTEGER, "Gain", 0, 100, 1, 30, V4L2_CTRL_FLAG_READ_ONLY);
+    FakeControl sharpness = Control(V4L2_CID_SHARPNESS, V4L2_CTRL_TYPE_INTEGER, "Sharpness", 0, 7, 1, 3);
+    sharpness.refuseWith = EBUSY;
+    FakeControl temperature = Control(V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CTRL_TYPE_INTEGER,
+                            "White Balance Temperature", 2800, 6500, 10, 4600);
+    temperature.defaultValue = 4600;
+    temperature.masterId = kAutoWhiteBalance;
+    FakeControl cameraClass = Control(V4L2_CID_CAMERA_CLASS, V4L2_CTRL_TYPE_CTRL_CLASS, "Camera Controls");
+    FakeControl autoExposure = Control(V4L2_CID_EXPOSURE_AUTO, V4L2_CTRL_TYPE_MENU, "Auto Exposure", 0, 3, 1, 3);
+    autoExposure.menu = {"", "Manual Mode", "", "Aperture Priority Mode"};
+    autoExposure.defaultValue = 3;
+    FakeControl exposure = Control(V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CTRL_TYPE_INTEGER, "Exposure Time, Absolute", 3, 2047, 1,
+                         250);
+    exposure.defaultValue = 250;
+    exposure.masterId = V4L2_CID_EXPOSURE_AUTO;
+    exposure.masterManual = 1;
+    FakeControl panReset = Control(V4L2_CID_PAN_RESET, V4L2_CTRL_TYPE_BUTTON, "Pan, Reset");
+    FakeControl zoomSteps = Control(V4L2_CID_ZOOM_ABSOLUTE, V4L2_CTRL_TYPE_INTEGER_MENU, "Zoom", 0, 2, 1, 0);
+    zoomSteps.menu = {"100", "150", "200"};
+    FakeControl pixelRate = Control(V4L2_CID_PIXEL_RATE, V4L2_CTRL_TYPE_INTEGER64, "Pixel Rate", 0, 1000, 1, 5);
+    setup.controls = {userClass, brightness, autoBalance, gain, sharpness, temperature, cameraClass,
+                      autoExposure, exposure, panReset, zoomSteps, pixelRate};
+    return setup;
+}
+
+// Automatic modes off, then temperature 3500 and exposure time 900.
+void SetWhiteBalanceAndExposureByHand(CaptureDisplayDialog& dialog)
+{
+    QTest::mouseClick(FindByAccessibleName<QCheckBox>(dialog, QStringLiteral("White Balance, Automatic")),
+                      Qt::LeftButton);
+    FindByAccessibleName<QSlider>(dialog, QStringLiteral("White Balance Temperature"))->setValue(3500);
+    auto* exposureMode = FindByAccessibleName<QComboBox>(dialog, QStringLiteral("Auto Exposure"));
+    exposureMode->setCurrentIndex(exposureMode->findText(QStringLiteral("Manual Mode")));
+    FindByAccessibleName<QSlider>(dialog, QStringLiteral("Exposure Time, Absolute"))->setValue(900);
+}
+
+class CameraControlsTest : public CaptureDialogsTest {
+protected:
+    void SetUp() override { io->AddDevice(0, UvcControls()); }
+
+    int32_t DeviceValue(uint32_t id)
+    {
+        return io->WithDevice(0, [id](FakeV4l2Device& d) { return d.FindControl(id)->value; });
+    }
+
+    static QWidget* Control(QDialog& dialog, const char* name)
+    {
+        return FindByAccessibleName<QWidget>(dialog, QString::fromUtf8(name));
+    }
+};
+
+TEST_F(CameraControlsTest, FlagsAndTypesAreShownAsTheDeviceReportsThem)
+{
+    ConnectWithDialogs([](CaptureDisplayDialog& dialog) {
+        EXPECT_TRUE(dialog.windowTitle().endsWith(QStringLiteral("HD Webcam (/dev/video0)")));
+        EXPECT_NE(FindByAccessibleName<QLabel>(dialog, QStringLiteral("User Controls")), nullptr);
+        EXPECT_NE(FindByAccessibleName<QLabel>(dialog, QStringLiteral("Camera Controls")), nullptr);
+        EXPECT_TRUE(Control(dialog, "Brightness")->isEnabled());
+        EXPECT_FALSE(Control(dialog, "White Balance Temperature")->isEnabled()) << "auto white balance is on";
+        EXPECT_FALSE(Control(dialog, "Exposure Time, Absolute")->isEnabled()) << "auto exposure is on";
+        EXPECT_FALSE(Control(dialog, "Gain")->isEnabled()) << "read-only";
+        EXPECT_EQ(FindByAccessibleName<QSlider>(dialog, QStringLiteral("Gain"))->value(), 30);
+        EXPECT_NE(FindByAccessibleName<QPushButton>(dialog, QStringLiteral("Pan, Reset")), nullptr);
+        EXPECT_EQ(Control(dialog, "Pixel Rate"), nullptr) << "64-bit controls are left out";
+        auto* zoom = FindByAccessibleName<QComboBox>(dialog, QStringLiteral("Zoom"));
+        EXPECT_EQ(zoom->itemText(2), QStringLiteral("200"));
+        auto* exposureMode = FindByAccessibleName<QComboBox>(dialog, QStringLiteral("Auto Exposure"));
+        EXPECT_EQ(exposureMode->count(), 2) << "unnamed menu items are left out";
+
+        QTest::mouseClick(FindByAccessibleName<QCheckBox>(dialog, QStringLiteral("White Balance, Automatic")),
+                          Qt::LeftButton);
+        EXPECT_TRUE(Control(dialog, "White Balance Temperature")->isEnabled()) << "read back after the change";
+        exposureMode->setCurrentIndex(exposureMode->findText(QStringLiteral("Manual Mode")));
+        EXPECT_TRUE(Control(dialog, "Exposure Time, Absolute")->isEnabled());
+        return ClickButton(dialog, QStringLiteral("OK"));
+    });
+    EXPECT_EQ(DeviceValue(kAutoWhiteBalance), 0);
+    EXPECT_EQ(DeviceValue(V4L2_CID_EXPOSURE_AUTO), 1);
+}
+
+TEST_F(CameraControlsTest, RefusedAndAdjustedValuesShowWhatTheDeviceHolds)
+{
+    ConnectWithDialogs([](CaptureDisplayDialog& dialog) {
+        auto* status = FindByAccessibleName<QLabel>(dialog, QStringLiteral("Status"));
+        auto* sharpness = FindByAccessibleName<QSlider>(dialog, QStringLiteral("Sharpness"));
+        sharpness->setValue(6);
+        EXPECT_EQ(sharpness->value(), 3);
+        EXPECT_TRUE(status->text().contains(QStringLiteral("refused 6 for \"Sharpness\""))) << status->text().toStdString();
+        EXPECT_EQ(FindByAccessibleName<QLabel>(dialog, QStringLiteral("Sharpness value"))->text(), QStringLiteral("3"));
+
+        QTest::mouseClick(FindByAccessibleName<QCheckBox>(dialog, QStringLiteral("White Balance, Automatic")),
+                          Qt::LeftButton);
+        auto* temperature = FindByAccessibleName<QSlider>(dialog, QStringLiteral("White Balance Temperature"));
+        temperature->setValue(3004);
+        EXPECT_EQ(temperature->value(), 3000) << "the device rounds onto its step";
+        EXPECT_TRUE(status->text().isEmpty());
+        return ClickButton(dialog, QStringLiteral("OK"));
+    });
+    EXPECT_EQ(DeviceValue(V4L2_CID_SHARPNESS), 3);
+    EXPECT_EQ(DeviceValue(V4L2_CID_WHITE_BALANCE_TEMPERATURE), 3000);
+}
+
+// Switching the automatic mode back on first would make the device refuse the temperature.
+TEST_F(CameraControlsTest, CancelUndoesTheChangesInAnOrderTheDeviceAccepts)
+{
+    ConnectWithDialogs([](CaptureDisplayDialog& dialog) {
+        SetWhiteBalanceAndExposureByHand(dialog);
+        FindByAccessibleName<QSlider>(dialog, QStringLiteral("Brightness"))->setValue(-20);
+        return ClickButton(dialog, QStringLiteral("Cancel"));
+    });
+    EXPECT_EQ(DeviceValue(kAutoWhiteBalance), 1);
+    EXPECT_EQ(DeviceValue(V4L2_CID_WHITE_BALANCE_TEMPERATURE), 4600);
+    EXPECT_EQ(DeviceValue(V4L2_CID_EXPOSURE_AUTO), 3);
+    EXPECT_EQ(DeviceValue(V4L2_CID_EXPOSURE_ABSOLUTE), 250);
+    EXPECT_EQ(DeviceValue(kBrightness), 10);
+}
+
+TEST_F(CameraControlsTest, DefaultsReachEveryWritableControlAndCancelStillPutsTheStartBack)
+{
+    const auto manualSettings = [](CaptureDisplayDialog& dialog) {
+        SetWhiteBalanceAndExposureByHand(dialog);
+        return ClickButton(dialog, QStringLiteral("OK"));
+    };
+    ConnectWithDialogs(manualSettings);
+
+    ConnectWithDialogs([](CaptureDisplayDialog& dialog) {
+        ClickButton(dialog, QStringLiteral("Defaults"));
+        EXPECT_EQ(FindByAccessibleName<QSlider>(dialog, QStringLiteral("Brightness"))->value(), 0);
+        EXPECT_FALSE(Control(dialog, "White Balance Temperature")->isEnabled());
+        return ClickButton(dialog, QStringLiteral("OK"));
+    });
+    EXPECT_EQ(DeviceValue(kBrightness), 0);
+    EXPECT_EQ(DeviceValue(kAutoWhiteBalance), 1);
+    EXPECT_EQ(DeviceValue(V4L2_CID_WHITE_BALANCE_TEMPERATURE), 4600);
+    EXPECT_EQ(DeviceValue(V4L2_CID_EXPOSURE_AUTO), 3);
+    EXPECT_EQ(DeviceValue(V4L2_CID_EXPOSURE_ABSOLUTE), 250);
+    EXPECT_EQ(DeviceValue(V4L2_CID_GAIN), 30) << "read-only controls are left alone";
+
+    ConnectWithDialogs(manualSettings);
+    ConnectWithDialogs([](CaptureDisplayDialog& dialog) {
+        ClickButton(dialog, QStringLiteral("Defaults"));
+        return ClickButton(dialog, QStringLiteral("Cancel"));
+    });
+    EXPECT_EQ(DeviceValue(kAutoWhiteBalance), 0);
+    EXPECT_EQ(DeviceValue(V4L2_CID_WHITE_BALANCE_TEMPERATURE), 3500);
+    EXPECT_EQ(DeviceValue(V4L2_CID_EXPOSURE_AUTO), 1);
+    EXPECT_EQ(DeviceValue(V4L2_CID_EXPOSURE_ABSOLUTE), 900);
 }
 
 }  // namespace

@@ -22,6 +22,9 @@ struct FakeFormat {
     std::vector<std::pair<uint32_t, uint32_t>> sizes;
 };
 
+// A control as UVC reports it. A control with a master is inactive, and refuses writes with
+// EACCES, while the master's value is not masterManual (exposure time under auto exposure).
+// Integers are clamped into range and onto the step; refuseWith makes every write fail.
 struct FakeControl {
     uint32_t id = 0;
     uint32_t type = V4L2_CTRL_TYPE_INTEGER;
@@ -32,10 +35,15 @@ struct FakeControl {
     int32_t value = 0;
     uint32_t flags = 0;
     std::vector<std::string> menu;
+    int32_t defaultValue = 0;
+    uint32_t masterId = 0;
+    int32_t masterManual = 0;
+    int refuseWith = 0;
 };
 
 struct FakeDeviceSetup {
     uint32_t capabilities = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
+    std::string card = "Fake Camera";
     std::vector<FakeFormat> formats;
     uint32_t pixelFormat = V4L2_PIX_FMT_YUYV;
     uint32_t width = 320;
@@ -44,15 +52,25 @@ struct FakeDeviceSetup {
     uint32_t paddingPerLine = 0;
     uint32_t extraBufferBytes = 0;
     bool reportsTimePerFrame = true;
+    // Without frame-rate support G_PARM and S_PARM fail with ENOTTY; S_PARM rounds to the
+    // nearest of frameRates.
+    bool supportsParm = true;
+    std::vector<uint32_t> frameRates{30, 25, 15, 7};
     v4l2_fract timePerFrame{1, 30};
+    // REQBUFS grants at most this many buffers.
+    uint32_t maxBuffers = 32;
+    // sizeimage of a compressed format: what the camera says its largest frame is.
+    uint32_t compressedFrameBytes = 60000;
     std::vector<FakeControl> controls;
 };
 
-// What one dequeued buffer holds. A failure makes the device vanish: from then on the
-// device answers with failureErrno and its poll reports an error.
+// What one dequeued buffer holds, flagged V4L2_BUF_FLAG_ERROR when errorFlag is set. A
+// failure makes the device vanish: from then on the device answers with failureErrno and
+// its poll reports an error.
 struct FakeFrame {
     std::vector<uint8_t> bytes;
     int failureErrno = 0;
+    bool errorFlag = false;
 };
 
 class FakeV4l2Device {
@@ -71,6 +89,10 @@ public:
 
     bool gone = false;
     int goneErrno = 0;
+    // Unplugged while streaming: the queued buffers come back flagged as errors first.
+    bool unplugging = false;
+    // The file handle that owns the streaming format, as UVC keeps one per device.
+    int ownerFd = -1;
     bool streaming = false;
     std::vector<std::vector<uint8_t>> buffers;
     std::deque<uint32_t> queued;
@@ -87,6 +109,8 @@ public:
     int pollsAfterGone = 0;
 
     void ApplyFormat(uint32_t pixelFormat, uint32_t width, uint32_t height);
+    FakeControl* FindControl(uint32_t id);
+    bool IsInactive(const FakeControl& control);
 };
 
 class FakeV4l2 final : public V4l2Io {
@@ -102,10 +126,18 @@ public:
         return function(*m_devices.at(index));
     }
     void PushFrame(int index, FakeFrame frame);
+    // Pulls the camera out: queued buffers return flagged as errors, then every call fails
+    // with ENODEV, poll reports POLLERR | POLLHUP and the node leaves /dev.
+    void Unplug(int index);
+    // Another program opens the node and sets its format: this process gets EBUSY at
+    // S_FMT, S_PARM and REQBUFS until ReleaseOtherProgram.
+    void OccupyByOtherProgram(int index);
+    void ReleaseOtherProgram(int index);
     void SetRepeatLastFrame(int index, bool repeat);
     int OpenFdCount() const;
     int MappingCount() const;
 
+    std::vector<int> VideoNodeNumbers() override;
     int Open(const char* path, int flags) override;
     int Close(int fd) override;
     int Ioctl(int fd, unsigned long request, void* argument) override;
@@ -116,17 +148,26 @@ public:
 private:
     FakeV4l2Device* DeviceOf(int fd);
     int Fail(int error);
-    int DeviceIoctl(FakeV4l2Device& device, unsigned long request, void* argument);
+    int DeviceIoctl(FakeV4l2Device& device, int fd, unsigned long request, void* argument);
+    int StreamingIoctl(FakeV4l2Device& device, int fd, unsigned long request, void* argument);
+    int ControlIoctl(FakeV4l2Device& device, unsigned long request, void* argument);
+    int SetParm(FakeV4l2Device& device, v4l2_streamparm& parm);
     int Dequeue(FakeV4l2Device& device, v4l2_buffer& buffer);
+    int DequeueUnplugged(FakeV4l2Device& device, v4l2_buffer& buffer);
     int QueryControl(FakeV4l2Device& device, v4l2_queryctrl& query);
+    int SetControl(FakeV4l2Device& device, v4l2_control& control);
     bool FrameReady(const FakeV4l2Device& device) const;
     short DeviceEvents(FakeV4l2Device& device);
 
     mutable std::mutex m_mutex;
     std::map<int, std::unique_ptr<FakeV4l2Device>> m_devices;
     std::map<int, int> m_openFds;
+    int m_nextFd = 0x40000000;
+    std::map<int, int> m_otherProgramFds;
     std::map<void*, std::size_t> m_mappings;
 };
 
 // One YUYV frame of a single colour.
 std::vector<uint8_t> Yuy2Frame(int width, int height, uint8_t y, uint8_t u, uint8_t v);
+// The JPEG without its Huffman tables (DHT segments), as UVC cameras send their frames.
+std::vector<uint8_t> WithoutHuffmanTables(const std::vector<uint8_t>& jpeg);

@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -310,17 +311,15 @@ TEST_F(V4l2CameraTest, ADeviceThatFailsWhileStreamingEndsItsStreamCleanly)
         if (!c.unplugged)
             io->PushFrame(0, {{}, c.error});
         auto camera = MakeCamera();
+        QSignalSpy lost(camera.get(), &CCamObj::Lost);
         ASSERT_EQ(camera->Connect(0), 1);
         ASSERT_TRUE(WaitFor([&] { return sink.frames.size() >= 3; }));
-        if (c.unplugged) {
-            io->WithDevice(0, [&](FakeV4l2Device& d) {
-                d.gone = true;
-                d.goneErrno = c.error;
-            });
-            ASSERT_TRUE(WaitFor([&] { return Count(&FakeV4l2Device::pollsAfterGone) >= 1; }));
-        }
+        if (c.unplugged)
+            io->Unplug(0);
+        ASSERT_TRUE(WaitFor([&] { return lost.count() == 1; }));
         QTest::qWait(200);
-        EXPECT_LE(Count(&FakeV4l2Device::pollsAfterGone), 1) << "the thread keeps polling";
+        EXPECT_EQ(lost.count(), 1) << "the loss is told once";
+        EXPECT_EQ(Count(&FakeV4l2Device::pollsAfterGone), 0) << "the thread keeps polling";
         EXPECT_EQ(sink.frames.size(), 3u);
 
         camera->StopStream();
@@ -402,6 +401,172 @@ TEST_F(V4l2CameraTest, EventsQueuedBeforeStopStreamAreIgnored)
     QCoreApplication::sendPostedEvents();
     QTest::qWait(50);
     EXPECT_EQ(sink.frames.size(), 1u);
+}
+
+// Nodes are counted in number order, and only those a program can capture video from.
+TEST_F(V4l2CameraTest, DriverZeroIsTheFirstUsableCaptureNodeWhateverItsNumber)
+{
+    FakeDeviceSetup metadata = YuyvSetup();
+    metadata.capabilities = V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING;
+    FakeDeviceSetup rawSensor = YuyvSetup();
+    rawSensor.capabilities |= V4L2_CAP_IO_MC;
+    FakeDeviceSetup planarOnly = YuyvSetup();
+    planarOnly.formats = {{V4L2_PIX_FMT_NV12, "Y/UV 4:2:0", {{320, 240}}}};
+    planarOnly.pixelFormat = V4L2_PIX_FMT_NV12;
+    FakeDeviceSetup webcam = YuyvSetup();
+    webcam.card = "USB Webcam";
+    io->AddDevice(0, rawSensor);
+    io->AddDevice(1, metadata);
+    io->AddDevice(3, planarOnly);
+    io->AddDevice(12, webcam);
+    io->AddDevice(13, metadata);
+    dialogs.onFormat = [](CaptureFormatDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Video Format - USB Webcam (/dev/video12)"));
+        return ClickButton(dialog, QStringLiteral("OK"));
+    };
+    auto camera = MakeCamera();
+    ASSERT_EQ(camera->Connect(1), 1);
+    EXPECT_EQ(camera->DeviceName(), QStringLiteral("USB Webcam (/dev/video12)"));
+    EXPECT_EQ(Count(&FakeV4l2Device::streamOnCount), 0);
+    EXPECT_EQ(io->WithDevice(12, [](FakeV4l2Device& d) { return d.streamOnCount; }), 1);
+    EXPECT_EQ(io->OpenFdCount(), 1) << "the nodes looked at are closed again";
+    camera->StopStream();
+}
+
+TEST_F(V4l2CameraTest, ACameraAnotherProgramStreamsFromIsReportedBusyWithoutQuestions)
+{
+    const struct {
+        const char* name;
+        uint32_t width;
+    } cases[] = {{"refused at S_PARM", 320}, {"refused at S_FMT", 640}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        io->AddDevice(0, YuyvSetup(c.width, c.width * 3 / 4));
+        io->OccupyByOtherProgram(0);
+        dialogs = {};
+        dialogs.onQuestion = [](QMessageBox&) { return int(QMessageBox::Yes); };
+        dialogs.onFormat = [](CaptureFormatDialog& dialog) { return ChooseFormat(dialog, QStringLiteral("320x240")); };
+        auto camera = MakeCamera();
+        EXPECT_EQ(camera->Connect(0), 0);
+        EXPECT_EQ(camera->ConnectError(), DeviceError::InUse);
+        EXPECT_LE(dialogs.questions.size(), 1u) << "the question is not repeated";
+        EXPECT_EQ(io->WithDevice(0, [](FakeV4l2Device& d) { return d.streamOnCount; }), 0);
+        camera.reset();
+
+        io->ReleaseOtherProgram(0);
+        dialogs.onQuestion = {};
+        auto again = MakeCamera();
+        EXPECT_EQ(again->Connect(0), c.width == 320 ? 1 : 0);
+        EXPECT_EQ(again->ConnectError(), DeviceError::None);
+        again.reset();
+        EXPECT_EQ(io->OpenFdCount(), 0);
+    }
+}
+
+// What UVC does with requests it cannot meet: another format, the nearest size and rate,
+// fewer buffers, or no rate control at all.
+TEST_F(V4l2CameraTest, TheDeviceMayAdjustEveryRequestAndStillStreams)
+{
+    FakeDeviceSetup setup = YuyvSetup(640, 480);
+    setup.maxBuffers = 1;
+    setup.frameRates = {30, 10};
+    io->AddDevice(0, setup);
+    io->PushFrame(0, {Yuy2Frame(kWidth, kHeight, 150, 128, 128)});
+    io->SetRepeatLastFrame(0, true);
+    dialogs.onQuestion = [](QMessageBox&) { return int(QMessageBox::Yes); };
+    dialogs.onFormat = [](CaptureFormatDialog& dialog) { return ChooseFormat(dialog, QStringLiteral("320x240")); };
+    auto camera = MakeCamera();
+    ASSERT_EQ(camera->Connect(0, 16666), 1);
+    EXPECT_EQ(io->WithDevice(0, [](FakeV4l2Device& d) { return d.timePerFrame.denominator; }), 30u);
+    ASSERT_TRUE(WaitFor([&] { return sink.frames.size() >= 3; })) << "one buffer is enough";
+    EXPECT_EQ(PixelAt(sink.frames.back(), 10, 10), Grey(150));
+    camera->StopStream();
+    camera.reset();
+
+    io = std::make_shared<FakeV4l2>();
+    FakeDeviceSetup fixedRate = YuyvSetup();
+    fixedRate.supportsParm = false;
+    io->AddDevice(0, fixedRate);
+    EXPECT_EQ(MakeCamera()->Connect(0), 1);
+
+    FakeV4l2 direct;
+    direct.AddDevice(0, YuyvSetup());
+    const int fd = direct.Open("/dev/video0", 0);
+    v4l2_format format{};
+    format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    format.fmt.pix.width = 333;
+    format.fmt.pix.height = 250;
+    format.fmt.pix.pixelformat = V4L2_PIX_FMT_NV12;
+    ASSERT_EQ(direct.Ioctl(fd, VIDIOC_S_FMT, &format), 0);
+    EXPECT_EQ(format.fmt.pix.pixelformat, uint32_t(V4L2_PIX_FMT_YUYV));
+    EXPECT_EQ(format.fmt.pix.width, 320u);
+    direct.Close(fd);
+}
+
+TEST_F(V4l2CameraTest, ErrorFlaggedAndShortBuffersAreDroppedAndRequeued)
+{
+    io->AddDevice(0, YuyvSetup());
+    io->WithDevice(0, [](FakeV4l2Device& d) { d.frameGap = std::chrono::milliseconds(0); });
+    auto camera = MakeCamera();
+    ASSERT_EQ(camera->Connect(0), 1);
+    std::vector<uint8_t> torn = Yuy2Frame(kWidth, kHeight, 20, 128, 128);
+    torn.resize(torn.size() - kWidth * 2);
+    DeliverOneFrame(Yuy2Frame(kWidth, kHeight, 40, 128, 128));
+    io->PushFrame(0, {Yuy2Frame(kWidth, kHeight, 10, 128, 128), 0, true});
+    DeliverOneFrame(torn);
+    DeliverOneFrame(Yuy2Frame(kWidth, kHeight, 60, 128, 128));
+    ASSERT_EQ(sink.frames.size(), 2u);
+    EXPECT_EQ(PixelAt(sink.frames[0], 5, 5), Grey(40));
+    EXPECT_EQ(PixelAt(sink.frames[1], 5, 5), Grey(60));
+    EXPECT_EQ(Count(&FakeV4l2Device::buffersRequeued), 4);
+    camera->StopStream();
+}
+
+TEST_F(V4l2CameraTest, ACameraThatStopsSendingIsReportedStalledOnce)
+{
+    io->AddDevice(0, YuyvSetup());
+    io->PushFrame(0, {Yuy2Frame(kWidth, kHeight, 40, 128, 128)});
+    auto camera = MakeCamera();
+    QSignalSpy stalled(camera.get(), &CCamObj::Stalled);
+    QSignalSpy lost(camera.get(), &CCamObj::Lost);
+    ASSERT_EQ(camera->Connect(0), 1);
+    ASSERT_TRUE(WaitFor([&] { return stalled.count() == 1; }));
+    EXPECT_EQ(sink.frames.size(), 1u);
+    QTest::qWait(300);
+    EXPECT_EQ(stalled.count(), 1);
+
+    DeliverOneFrame(Yuy2Frame(kWidth, kHeight, 40, 128, 128));
+    EXPECT_EQ(sink.frames.size(), 2u);
+    ASSERT_TRUE(WaitFor([&] { return stalled.count() == 2; })) << "a new stall after frames came back";
+    EXPECT_EQ(lost.count(), 0);
+    camera->StopStream();
+}
+
+// UVC cameras leave the Huffman tables out of their JPEG frames; a frame that does not
+// decode is dropped and the next one shows.
+TEST_F(V4l2CameraTest, MjpegFramesWithoutHuffmanTablesDecodeAndBrokenOnesAreSkipped)
+{
+    FakeDeviceSetup setup = MjpegSetup();
+    setup.compressedFrameBytes = 40000;
+    io->AddDevice(0, setup);
+    io->WithDevice(0, [](FakeV4l2Device& d) { d.frameGap = std::chrono::milliseconds(0); });
+    const std::vector<uint8_t> jpeg = JpegOfColour(QColor(200, 40, 60));
+    const std::vector<uint8_t> bare = WithoutHuffmanTables(jpeg);
+    ASSERT_LT(bare.size(), jpeg.size());
+    ASSERT_LE(bare.size(), 40000u);
+    auto camera = MakeCamera();
+    ASSERT_EQ(camera->Connect(0), 1);
+    DeliverOneFrame(bare);
+    DeliverOneFrame(std::vector<uint8_t>(bare.begin(), bare.begin() + 40));
+    DeliverOneFrame(bare);
+    camera->StopStream();
+    ASSERT_EQ(sink.frames.size(), 2u);
+    for (const FrameRecord& record : sink.frames) {
+        const std::vector<uint8_t> pixel = PixelAt(record, 100, 100);
+        EXPECT_NEAR(pixel[0], 60, 8);
+        EXPECT_NEAR(pixel[1], 40, 8);
+        EXPECT_NEAR(pixel[2], 200, 8);
+    }
 }
 
 }  // namespace

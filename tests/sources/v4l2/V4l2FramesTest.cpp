@@ -78,7 +78,7 @@ TEST(V4l2PixelFormatsTest, YuyvIsYuy2AtSixteenBitsAndMjpegDecodesToTwentyFour)
     EXPECT_EQ(FindPixelLayout(V4L2_PIX_FMT_NV12), nullptr);
 }
 
-TEST(V4l2FrameConverterTest, PaddedYuyvLinesAreClosedUpAndShortFramesStayShort)
+TEST(V4l2FrameConverterTest, PaddedYuyvLinesAreClosedUpAndShortFramesAreDropped)
 {
     const V4l2StreamFormat format{FindPixelLayout(V4L2_PIX_FMT_YUYV), 4, 3, 12};
     V4l2FrameConverter converter(format);
@@ -88,15 +88,15 @@ TEST(V4l2FrameConverterTest, PaddedYuyvLinesAreClosedUpAndShortFramesStayShort)
 
     const auto whole = converter.Convert(source.data(), source.size());
     ASSERT_TRUE(whole);
-    ASSERT_EQ(whole->dwBufferLength, 24u);
+    ASSERT_EQ(whole->length, 24u);
     for (int y = 0; y < 3; ++y) {
         for (int i = 0; i < 8; ++i)
-            EXPECT_EQ(whole->lpData[y * 8 + i], y * 12 + i);
+            EXPECT_EQ(whole->data[y * 8 + i], y * 12 + i);
     }
 
-    const auto shortFrame = converter.Convert(source.data(), 20);
-    ASSERT_TRUE(shortFrame);
-    EXPECT_EQ(shortFrame->dwBufferLength, 16u) << "two whole lines arrived";
+    EXPECT_TRUE(converter.Convert(source.data(), 32)) << "the last line needs no padding";
+    EXPECT_FALSE(converter.Convert(source.data(), 31));
+    EXPECT_FALSE(converter.Convert(source.data(), 20));
 }
 
 TEST(V4l2FrameConverterTest, TightYuyvIsHandedOnInPlace)
@@ -105,8 +105,9 @@ TEST(V4l2FrameConverterTest, TightYuyvIsHandedOnInPlace)
     const std::vector<uint8_t> source(20, 1);
     const auto frame = converter.Convert(source.data(), source.size());
     ASSERT_TRUE(frame);
-    EXPECT_EQ(frame->lpData, source.data());
-    EXPECT_EQ(frame->dwBufferLength, 20u);
+    EXPECT_EQ(frame->data, source.data());
+    EXPECT_EQ(frame->length, 16u) << "bytes past the frame are not handed on";
+    EXPECT_FALSE(converter.Convert(source.data(), 15));
 }
 
 TEST(V4l2FrameConverterTest, RgbFrameWithMissingRowsIsNotHandedOn)
