@@ -3,6 +3,7 @@
 #include "about/CAboutDlg.h"
 #include "app/CameraView.h"
 #include "app/ControlFactory.h"
+#include "app/RangePicker.h"
 #include "app/StringTable.h"
 #include "app/WindowMenu.h"
 #include "controls/ColourValueControls.h"
@@ -17,6 +18,8 @@
 #include "sources/SourceControl.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFile>
@@ -69,6 +72,8 @@ void CVizmarDlg::OnInitDialog()
     m_pHsvPanel->InitHsvPanel(control(IDC_HSV_GROUP)->geometry());
     PlaceCameraView();
     InitColourControls();
+    // Owned by the dialog as its child.
+    new RangePicker(*this, *m_pCameraView, m_State, m_Options, *m_pColourControls, m_ColourSettings);
     m_Options.mask = false;
     m_Options.morphology = false;
     m_pColourControls->SetSpinRanges();
@@ -135,6 +140,7 @@ void CVizmarDlg::ProcessFrame(FrameRecord& frame, int rate)
     if (!report.processed)
         return;
     m_pCameraView->DrawFrame(frame);
+    m_pCameraView->ShowPassingShare(report.passingPercent);
     ShowReadOuts(report);
 }
 
@@ -152,6 +158,17 @@ void CVizmarDlg::ShowReadOuts(const FrameReport& report)
         controlAs<QLineEdit>(IDC_THRESHOLD)->setText(QString::number(report.threshold));
     if (report.showFps)
         controlAs<QLineEdit>(IDC_FPS)->setText(QString::number(report.fpsAverage));
+}
+
+// The range the mask tests, with the mask's grow and shrink counts when they are in use.
+void CVizmarDlg::CopyRangeAsCode(CodeLanguage language)
+{
+    ReadMorphologyCounts();
+    std::optional<MorphologyCounts> morphology;
+    if (m_Options.mask && m_Options.morphology)
+        morphology = MorphologyCounts{m_Options.erosionCount, m_Options.dilationCount};
+    const std::string snippet = OpenCvSnippet(language, m_State.hsvRange, morphology);
+    QGuiApplication::clipboard()->setText(QString::fromStdString(snippet));
 }
 
 void CVizmarDlg::ClearDisplay()
@@ -180,6 +197,12 @@ void CVizmarDlg::OnSysCommand(unsigned nID, qintptr)
     }
     case kScClose:
         close();
+        break;
+    case kCopyRangeAsCpp:
+        CopyRangeAsCode(CodeLanguage::Cpp);
+        break;
+    case kCopyRangeAsPython:
+        CopyRangeAsCode(CodeLanguage::Python);
         break;
     default:
         break;

@@ -18,6 +18,9 @@ QMenu* CreateWindowMenu(QWidget* owner, const std::function<void(unsigned comman
     menu->setAccessibleName(QStringLiteral("Window menu"));
     AddCommand(menu, QStringLiteral("&Close"), kScClose);
     menu->addSeparator();
+    AddCommand(menu, QStringLiteral("Copy range as OpenCV C++"), kCopyRangeAsCpp);
+    AddCommand(menu, QStringLiteral("Copy range as OpenCV Python"), kCopyRangeAsPython);
+    menu->addSeparator();
     AddCommand(menu, kIdsAboutBox, IDM_ABOUTBOX);
     QObject::connect(menu, &QMenu::triggered, owner,
                      [onCommand](QAction* action) { onCommand(action->data().toUInt()); });

@@ -27,11 +27,6 @@ int HueOf(const HsvEntry& entry)
     return std::clamp(entry.hue, 0, kHues - 1);
 }
 
-bool HuePasses(const HsvRange& range, int hue)
-{
-    return range.h1 < kHues ? range.h0 <= hue && hue <= range.h1 : hue >= range.h0 || hue <= range.h1 - kHues;
-}
-
 // The shortest arc covering every marked hue: all but the longest run of unmarked hues.
 // Nothing when no hue is marked.
 std::optional<HueArc> ArcCovering(const std::array<bool, kHues>& marked)
@@ -264,6 +259,11 @@ std::vector<HsvEntry> SampleRegion(const ImageView& frame, const PixelRect& regi
             samples.push_back(LookupHsv(bgr[2], bgr[1], bgr[0]));
         }
     return samples;
+}
+
+bool HuePasses(const HsvRange& range, int hue)
+{
+    return range.h1 < kHues ? range.h0 <= hue && hue <= range.h1 : hue >= range.h0 || hue <= range.h1 - kHues;
 }
 
 bool RangePasses(const HsvRange& range, const HsvEntry& entry)

@@ -18,6 +18,9 @@ constexpr int kRobustSharePercent = 98;
 // clipped to the frame; empty for a frame without three colour bytes per pixel.
 std::vector<HsvEntry> SampleRegion(const ImageView& frame, const PixelRect& region);
 
+// True when the range passes a hue of 0-359, by the mask's rule.
+bool HuePasses(const HsvRange& range, int hue);
+
 // True when the range passes the entry, by the mask's rule.
 bool RangePasses(const HsvRange& range, const HsvEntry& entry);
 

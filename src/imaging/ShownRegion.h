@@ -28,3 +28,7 @@ int ShownHeight(const ShownFrame& shown);
 // the rectangle touches. The rectangle is clipped to the shown picture; nothing when none of
 // it lies on the picture.
 std::optional<PixelRect> FramePixelsUnder(const ShownFrame& shown, const PixelRect& shownRect);
+
+// The frame pixel whose shown area holds the centre of display pixel (x, y), as a rectangle
+// of one pixel in memory order; nothing off the picture.
+std::optional<PixelRect> FramePixelShownAt(const ShownFrame& shown, int x, int y);

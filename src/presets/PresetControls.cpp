@@ -53,12 +53,9 @@ void PresetControls::OnPresetSelected(int position)
     if (position <= 0 || static_cast<size_t>(position) > m_PresetList.size())
         return;
     const StoredColourRange& range = m_PresetList[position - 1].range;
-    m_Colour.m_hsv = {range.h0, range.s0, range.v0};
-    m_Colour.m_rgb = HsvToRgb(m_Colour.m_hsv);
-    m_Colour.m_rgbOld = m_Colour.m_rgb;
+    m_Colour.m_rgbOld = HsvToRgb({range.h0, range.s0, range.v0});
     m_ColourControls.PaintOldMask();
-    m_ColourControls.SetWidthTexts(range.h1, range.s1, range.v1);
-    m_ColourControls.UpdateColour();
+    m_ColourControls.ApplyStoredRange(range);
 }
 
 void PresetControls::OnSave()

@@ -1,10 +1,13 @@
 #include "app/CVizmarDlg.h"
 
+#include "app/OpenCvSnippet.h"
 #include "app/WindowMenu.h"
 #include "platform/ModalRunner.h"
 #include "support/TempFolder.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QMenu>
 #include <QSettings>
 #include <QTest>
@@ -16,6 +19,11 @@
 namespace {
 constexpr int kGenerousWaitMs = 10000;
 
+QString ClipboardText()
+{
+    return QGuiApplication::clipboard()->text();
+}
+
 class WindowMenuTest : public ::testing::Test {
 protected:
     WindowMenuTest()
@@ -24,6 +32,15 @@ protected:
         m_pDialog = std::make_unique<CVizmarDlg>();
         m_pDialog->show();
         m_pDialog->activateWindow();
+    }
+
+    // An entry found by its text, as a user finds it.
+    QAction* EntryNamed(const QString& text) const
+    {
+        for (QAction* action : m_pDialog->findChild<QMenu*>()->actions())
+            if (action->text() == text)
+                return action;
+        return nullptr;
     }
 
     QAction* Entry(unsigned command) const
@@ -99,6 +116,22 @@ TEST_F(WindowMenuTest, TheAboutEntryOpensTheAboutBox)
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(ModalCaptionsDuring([about] { about->trigger(); }), QStringList({"About Vizmar"}));
     EXPECT_TRUE(m_pDialog->isVisible());
+}
+
+TEST_F(WindowMenuTest, TheCopyEntriesPutTheRangeOnTheClipboardAsCode)
+{
+    // The range of a first start: hue 0 to 359, saturation and value 30 to 255.
+    const HsvRange start{0, 359, 30, 255, 30, 255};
+    EntryNamed(QStringLiteral("Copy range as OpenCV C++"))->trigger();
+    EXPECT_EQ(ClipboardText().toStdString(), OpenCvSnippet(CodeLanguage::Cpp, start, std::nullopt));
+    EntryNamed(QStringLiteral("Copy range as OpenCV Python"))->trigger();
+    EXPECT_EQ(ClipboardText().toStdString(), OpenCvSnippet(CodeLanguage::Python, start, std::nullopt));
+
+    // With the mask and "Erosion" on, the grow and shrink counts of the spins come along.
+    m_pDialog->controlAs<QAbstractButton>(IDC_MASK)->click();
+    m_pDialog->controlAs<QAbstractButton>(IDC_EROSION)->click();
+    EntryNamed(QStringLiteral("Copy range as OpenCV C++"))->trigger();
+    EXPECT_EQ(ClipboardText().toStdString(), OpenCvSnippet(CodeLanguage::Cpp, start, MorphologyCounts{2, 2}));
 }
 
 TEST_F(WindowMenuTest, OnSysCommandIgnoresTheLowFourBits)

@@ -33,6 +33,16 @@ TEST(ShownRegionTest, EveryFramePixelUnderTheScaledRectangleIsTaken)
     EXPECT_EQ(FramePixelsUnder(narrow, {309, 231, 309, 231}), (PixelRect{318, 0, 319, 1}));
 }
 
+TEST(ShownRegionTest, APointTakesThePixelUnderItsCentre)
+{
+    // 310 wide: column 210's centre 210.5 × 320 / 310 = 217.3 is column 217, mirrored 102; row
+    // 50's centre 50.5 × 240 / 232 = 52.2 is row 52 from the top, memory row 187.
+    const ShownFrame narrow{320, 240, 310, true};
+    EXPECT_EQ(FramePixelShownAt(narrow, 210, 50), (PixelRect{102, 187, 102, 187}));
+    EXPECT_EQ(FramePixelShownAt(narrow, 310, 0), std::nullopt);
+    EXPECT_EQ(FramePixelShownAt(narrow, 0, 232), std::nullopt);
+}
+
 TEST(ShownRegionTest, RectanglesAreOrderedAndClippedToThePicture)
 {
     const ShownFrame shown{320, 240, 320, false};
