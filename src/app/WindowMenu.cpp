@@ -1,6 +1,7 @@
 #include "app/WindowMenu.h"
 
 #include "app/StringTable.h"
+#include "app/WindowMenuAccessible.h"
 
 #include <QMenu>
 #include <QShortcut>
@@ -15,6 +16,8 @@ void AddCommand(QMenu* menu, const QString& text, unsigned command)
 QMenu* CreateWindowMenu(QWidget* owner, const std::function<void(unsigned command)>& onCommand)
 {
     auto* menu = new QMenu(owner);
+    // Before anything about the menu reaches the accessibility layer.
+    MakeWindowMenuAccessible(menu);
     menu->setAccessibleName(QStringLiteral("Window menu"));
     AddCommand(menu, QStringLiteral("&Close"), kScClose);
     menu->addSeparator();

@@ -6,6 +6,7 @@
 #include "support/TempFolder.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
@@ -18,6 +19,27 @@
 
 namespace {
 constexpr int kGenerousWaitMs = 10000;
+
+// The open window menu as a screen reader finds it: a popup menu among the dialog's
+// accessible children.
+QAccessibleInterface* OpenMenuOf(QWidget* dialog)
+{
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(dialog);
+    for (int i = 0; i < window->childCount(); ++i) {
+        QAccessibleInterface* child = window->child(i);
+        if (child && child->role() == QAccessible::PopupMenu)
+            return child;
+    }
+    return nullptr;
+}
+
+QAccessibleInterface* ItemNamed(QAccessibleInterface* menu, const QString& name)
+{
+    for (int i = 0; i < menu->childCount(); ++i)
+        if (menu->child(i)->text(QAccessible::Name) == name)
+            return menu->child(i);
+    return nullptr;
+}
 
 QString ClipboardText()
 {
@@ -116,6 +138,37 @@ TEST_F(WindowMenuTest, TheAboutEntryOpensTheAboutBox)
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(ModalCaptionsDuring([about] { about->trigger(); }), QStringList({"About Vizmar"}));
     EXPECT_TRUE(m_pDialog->isVisible());
+}
+
+TEST_F(WindowMenuTest, WhileOpenTheMenuAndItsItemsAreReachableByName)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDialog.get()));
+    EXPECT_EQ(OpenMenuOf(m_pDialog.get()), nullptr);
+    QTest::keyClick(m_pDialog.get(), Qt::Key_Space, Qt::AltModifier);
+    QAccessibleInterface* menu = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (menu = OpenMenuOf(m_pDialog.get())) != nullptr; }, kGenerousWaitMs));
+
+    EXPECT_EQ(menu->text(QAccessible::Name), QStringLiteral("Window menu"));
+    EXPECT_FALSE(menu->state().invisible);
+    QAccessibleInterface* window = menu->parent();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->object(), m_pDialog.get());
+    EXPECT_EQ(window->child(window->indexOfChild(menu)), menu);
+    QStringList names;
+    for (int i = 0; i < menu->childCount(); ++i)
+        if (menu->child(i)->role() != QAccessible::Separator)
+            names << menu->child(i)->text(QAccessible::Name);
+    EXPECT_EQ(names, QStringList({"Close", "Copy range as OpenCV C++", "Copy range as OpenCV Python",
+                                  "About Vizmar..."}));
+
+    // Pressing an item through its accessible action does what the entry does.
+    QGuiApplication::clipboard()->clear();
+    QAccessibleInterface* copy = ItemNamed(menu, QStringLiteral("Copy range as OpenCV C++"));
+    ASSERT_NE(copy, nullptr);
+    ASSERT_NE(copy->actionInterface(), nullptr);
+    copy->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(QTest::qWaitFor([] { return ClipboardText().contains("cv::inRange"); }, kGenerousWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return OpenMenuOf(m_pDialog.get()) == nullptr; }, kGenerousWaitMs));
 }
 
 TEST_F(WindowMenuTest, TheCopyEntriesPutTheRangeOnTheClipboardAsCode)
