@@ -27,7 +27,7 @@ public:
     // has no area.
     bool DrawFrame(const FrameRecord& frame);
 
-    const QImage& Picture() const { return m_Picture; }
+    const QImage& Picture() const { return m_picture; }
 
     // The percentage of the picture's pixels that pass the mask, shown over the picture (and
     // given as the view's accessible description) until the next frame; nothing hides it.
@@ -49,7 +49,7 @@ private:
     void PaintMarking(QPainter& painter) const;
     void PaintPassingShare(QPainter& painter) const;
 
-    QImage m_Picture;
+    QImage m_picture;
     bool m_showsFrame = false;
     QString m_passingShare;
     bool m_marking = false;

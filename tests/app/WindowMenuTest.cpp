@@ -50,16 +50,16 @@ class WindowMenuTest : public ::testing::Test {
 protected:
     WindowMenuTest()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Settings.path());
-        m_pDialog = std::make_unique<CVizmarDlg>();
-        m_pDialog->show();
-        m_pDialog->activateWindow();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+        m_dialog = std::make_unique<CVizmarDlg>();
+        m_dialog->show();
+        m_dialog->activateWindow();
     }
 
     // An entry found by its text, as a user finds it.
     QAction* EntryNamed(const QString& text) const
     {
-        for (QAction* action : m_pDialog->findChild<QMenu*>()->actions())
+        for (QAction* action : m_dialog->findChild<QMenu*>()->actions())
             if (action->text() == text)
                 return action;
         return nullptr;
@@ -67,7 +67,7 @@ protected:
 
     QAction* Entry(unsigned command) const
     {
-        for (QAction* action : m_pDialog->windowMenu().actions()) {
+        for (QAction* action : m_dialog->windowMenu().actions()) {
             if (!action->isSeparator() && action->data().toUInt() == command)
                 return action;
         }
@@ -76,7 +76,7 @@ protected:
 
     bool MenuOpens() const
     {
-        return QTest::qWaitFor([this] { return m_pDialog->windowMenu().isVisible(); }, kGenerousWaitMs);
+        return QTest::qWaitFor([this] { return m_dialog->windowMenu().isVisible(); }, kGenerousWaitMs);
     }
 
     // Runs `action` with a hook that notes the caption of every modal dialog and closes it.
@@ -91,13 +91,13 @@ protected:
         return captions;
     }
 
-    TempFolder m_Settings;
-    std::unique_ptr<CVizmarDlg> m_pDialog;
+    TempFolder m_settings;
+    std::unique_ptr<CVizmarDlg> m_dialog;
 };
 
 TEST_F(WindowMenuTest, EndsWithASeparatorAndTheAboutEntry)
 {
-    const QList<QAction*> actions = m_pDialog->windowMenu().actions();
+    const QList<QAction*> actions = m_dialog->windowMenu().actions();
     ASSERT_GE(actions.size(), 2);
     EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
     EXPECT_EQ(actions.last()->text(), QStringLiteral("&About Vizmar..."));
@@ -106,30 +106,30 @@ TEST_F(WindowMenuTest, EndsWithASeparatorAndTheAboutEntry)
 
 TEST_F(WindowMenuTest, ARightClickOnTheBackgroundOpensIt)
 {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDialog.get()));
-    const QPoint background(m_pDialog->width() - 3, m_pDialog->height() - 3);
-    ASSERT_EQ(m_pDialog->childAt(background), nullptr);
-    QTest::mouseClick(m_pDialog->windowHandle(), Qt::RightButton, {}, background);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    const QPoint background(m_dialog->width() - 3, m_dialog->height() - 3);
+    ASSERT_EQ(m_dialog->childAt(background), nullptr);
+    QTest::mouseClick(m_dialog->windowHandle(), Qt::RightButton, {}, background);
     EXPECT_TRUE(MenuOpens());
-    m_pDialog->windowMenu().hide();
+    m_dialog->windowMenu().hide();
 }
 
 TEST_F(WindowMenuTest, ARightClickOnAGroupBoxFallsThroughToTheBackground)
 {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDialog.get()));
-    QWidget* group = m_pDialog->control(IDC_HSV_GROUP);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    QWidget* group = m_dialog->control(IDC_HSV_GROUP);
     const QPoint onFrame = group->geometry().bottomLeft() + QPoint(1, -1);
-    QTest::mouseClick(m_pDialog->windowHandle(), Qt::RightButton, {}, onFrame);
+    QTest::mouseClick(m_dialog->windowHandle(), Qt::RightButton, {}, onFrame);
     EXPECT_TRUE(MenuOpens());
-    m_pDialog->windowMenu().hide();
+    m_dialog->windowMenu().hide();
 }
 
 TEST_F(WindowMenuTest, AltSpaceOpensIt)
 {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDialog.get()));
-    QTest::keyClick(m_pDialog.get(), Qt::Key_Space, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    QTest::keyClick(m_dialog.get(), Qt::Key_Space, Qt::AltModifier);
     EXPECT_TRUE(MenuOpens());
-    m_pDialog->windowMenu().hide();
+    m_dialog->windowMenu().hide();
 }
 
 TEST_F(WindowMenuTest, TheAboutEntryOpensTheAboutBox)
@@ -137,22 +137,22 @@ TEST_F(WindowMenuTest, TheAboutEntryOpensTheAboutBox)
     QAction* about = Entry(IDM_ABOUTBOX);
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(ModalCaptionsDuring([about] { about->trigger(); }), QStringList({"About Vizmar"}));
-    EXPECT_TRUE(m_pDialog->isVisible());
+    EXPECT_TRUE(m_dialog->isVisible());
 }
 
 TEST_F(WindowMenuTest, WhileOpenTheMenuAndItsItemsAreReachableByName)
 {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDialog.get()));
-    EXPECT_EQ(OpenMenuOf(m_pDialog.get()), nullptr);
-    QTest::keyClick(m_pDialog.get(), Qt::Key_Space, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    EXPECT_EQ(OpenMenuOf(m_dialog.get()), nullptr);
+    QTest::keyClick(m_dialog.get(), Qt::Key_Space, Qt::AltModifier);
     QAccessibleInterface* menu = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (menu = OpenMenuOf(m_pDialog.get())) != nullptr; }, kGenerousWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (menu = OpenMenuOf(m_dialog.get())) != nullptr; }, kGenerousWaitMs));
 
     EXPECT_EQ(menu->text(QAccessible::Name), QStringLiteral("Window menu"));
     EXPECT_FALSE(menu->state().invisible);
     QAccessibleInterface* window = menu->parent();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->object(), m_pDialog.get());
+    EXPECT_EQ(window->object(), m_dialog.get());
     EXPECT_EQ(window->child(window->indexOfChild(menu)), menu);
     QStringList names;
     for (int i = 0; i < menu->childCount(); ++i)
@@ -168,7 +168,7 @@ TEST_F(WindowMenuTest, WhileOpenTheMenuAndItsItemsAreReachableByName)
     ASSERT_NE(copy->actionInterface(), nullptr);
     copy->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_TRUE(QTest::qWaitFor([] { return ClipboardText().contains("cv::inRange"); }, kGenerousWaitMs));
-    EXPECT_TRUE(QTest::qWaitFor([this] { return OpenMenuOf(m_pDialog.get()) == nullptr; }, kGenerousWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return OpenMenuOf(m_dialog.get()) == nullptr; }, kGenerousWaitMs));
 }
 
 TEST_F(WindowMenuTest, TheCopyEntriesPutTheRangeOnTheClipboardAsCode)
@@ -181,17 +181,17 @@ TEST_F(WindowMenuTest, TheCopyEntriesPutTheRangeOnTheClipboardAsCode)
     EXPECT_EQ(ClipboardText().toStdString(), OpenCvSnippet(CodeLanguage::Python, start, std::nullopt));
 
     // With the mask and "Erosion" on, the grow and shrink counts of the spins come along.
-    m_pDialog->controlAs<QAbstractButton>(IDC_MASK)->click();
-    m_pDialog->controlAs<QAbstractButton>(IDC_EROSION)->click();
+    m_dialog->controlAs<QAbstractButton>(IDC_MASK)->click();
+    m_dialog->controlAs<QAbstractButton>(IDC_EROSION)->click();
     EntryNamed(QStringLiteral("Copy range as OpenCV C++"))->trigger();
     EXPECT_EQ(ClipboardText().toStdString(), OpenCvSnippet(CodeLanguage::Cpp, start, MorphologyCounts{2, 2}));
 }
 
 TEST_F(WindowMenuTest, OnSysCommandIgnoresTheLowFourBits)
 {
-    EXPECT_EQ(ModalCaptionsDuring([this] { m_pDialog->OnSysCommand(IDM_ABOUTBOX | 0x7, 0); }),
+    EXPECT_EQ(ModalCaptionsDuring([this] { m_dialog->OnSysCommand(IDM_ABOUTBOX | 0x7, 0); }),
               QStringList({"About Vizmar"}));
-    EXPECT_TRUE(ModalCaptionsDuring([this] { m_pDialog->OnSysCommand(IDM_ABOUTBOX + 0x10, 0); }).isEmpty());
+    EXPECT_TRUE(ModalCaptionsDuring([this] { m_dialog->OnSysCommand(IDM_ABOUTBOX + 0x10, 0); }).isEmpty());
 }
 
 TEST_F(WindowMenuTest, TheCloseEntryClosesTheDialogAsUsual)
@@ -199,6 +199,6 @@ TEST_F(WindowMenuTest, TheCloseEntryClosesTheDialogAsUsual)
     QAction* close = Entry(kScClose);
     ASSERT_NE(close, nullptr);
     close->trigger();
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_pDialog->isVisible(); }, kGenerousWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_dialog->isVisible(); }, kGenerousWaitMs));
 }
 }  // namespace
