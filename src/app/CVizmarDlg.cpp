@@ -3,6 +3,7 @@
 #include "about/CAboutDlg.h"
 #include "app/CameraView.h"
 #include "app/ControlFactory.h"
+#include "app/RangePicker.h"
 #include "app/StringTable.h"
 #include "app/WindowMenu.h"
 #include "controls/ColourValueControls.h"
@@ -17,6 +18,8 @@
 #include "sources/SourceControl.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFile>
@@ -69,6 +72,8 @@ void CVizmarDlg::OnInitDialog()
     m_hsvPanel->InitHsvPanel(control(IDC_HSV_GROUP)->geometry());
     PlaceCameraView();
     InitColourControls();
+    // Owned by the dialog as its child.
+    new RangePicker(*this, *m_cameraView, m_state, m_options, *m_colourControls, m_colourSettings);
     m_options.mask = false;
     m_options.morphology = false;
     m_colourControls->SetSpinRanges();
@@ -135,6 +140,7 @@ void CVizmarDlg::ShowFrame(FrameRecord& frame, int rate)
     if (!report.processed)
         return;
     m_cameraView->DrawFrame(frame);
+    m_cameraView->ShowPassingShare(report.passingPercent);
     ShowReadOuts(report);
 }
 
@@ -152,6 +158,17 @@ void CVizmarDlg::ShowReadOuts(const FrameReport& report)
         controlAs<QLineEdit>(IDC_THRESHOLD)->setText(QString::number(report.threshold));
     if (report.showFps)
         controlAs<QLineEdit>(IDC_FPS)->setText(QString::number(report.fpsAverage));
+}
+
+// The range the mask tests, with the mask's grow and shrink counts when they are in use.
+void CVizmarDlg::CopyRangeAsCode(CodeLanguage language)
+{
+    ReadMorphologyCounts();
+    std::optional<MorphologyCounts> morphology;
+    if (m_options.mask && m_options.morphology)
+        morphology = MorphologyCounts{m_options.erosionCount, m_options.dilationCount};
+    const std::string snippet = OpenCvSnippet(language, m_state.hsvRange, morphology);
+    QGuiApplication::clipboard()->setText(QString::fromStdString(snippet));
 }
 
 void CVizmarDlg::ClearDisplay()
@@ -180,6 +197,12 @@ void CVizmarDlg::OnSysCommand(unsigned nID, qintptr)
     }
     case kScClose:
         close();
+        break;
+    case kCopyRangeAsCpp:
+        CopyRangeAsCode(CodeLanguage::Cpp);
+        break;
+    case kCopyRangeAsPython:
+        CopyRangeAsCode(CodeLanguage::Python);
         break;
     default:
         break;

@@ -3,6 +3,7 @@
 #include "app/CGlobal.h"
 #include "app/GlobalColourSettings.h"
 #include "app/MainDialogTemplate.h"
+#include "app/OpenCvSnippet.h"
 #include "controls/CurrentColour.h"
 #include "imaging/Pipeline.h"
 #include "platform/DialogUnits.h"
@@ -84,6 +85,7 @@ private:
     void CreateSourceControl();
     void ReadMorphologyCounts();
     void ShowReadOuts(const FrameReport& report);
+    void CopyRangeAsCode(CodeLanguage language);
     void OnDestroy();
 
     CGlobal m_Global;

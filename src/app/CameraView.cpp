@@ -1,5 +1,7 @@
 #include "app/CameraView.h"
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace {
@@ -24,12 +26,16 @@ CameraView::CameraView(QWidget* parent)
     : QWidget(parent)
 {
     setAccessibleName(QStringLiteral("Camera image"));
+    // Taking the focus on a click lets Ctrl+Z reach the dialog rather than an edit.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void CameraView::FillWhite()
 {
     MatchPictureToSize();
     m_picture.fill(Qt::white);
+    m_showsFrame = false;
+    ShowPassingShare(std::nullopt);
     update();
 }
 
@@ -47,6 +53,7 @@ bool CameraView::DrawFrame(const FrameRecord& frame)
     painter.scale(1, -1);
     painter.drawImage(QRect(0, 0, drawnWidth, drawnHeight), pixels);
     painter.end();
+    m_showsFrame = true;
     update();
     return true;
 }
@@ -56,6 +63,79 @@ void CameraView::paintEvent(QPaintEvent*)
     MatchPictureToSize();
     QPainter painter(this);
     painter.drawImage(0, 0, m_picture);
+    PaintPassingShare(painter);
+    PaintMarking(painter);
+}
+
+void CameraView::ShowPassingShare(std::optional<double> percent)
+{
+    m_passingShare = percent ? QString::asprintf("%.1f %% pass", *percent) : QString();
+    setAccessibleDescription(m_passingShare);
+    update();
+}
+
+// White on a dark box in the top-left corner, readable on any picture.
+void CameraView::PaintPassingShare(QPainter& painter) const
+{
+    if (m_passingShare.isEmpty())
+        return;
+    constexpr int kMargin = 3;
+    const QRect text = painter.fontMetrics().boundingRect(m_passingShare);
+    const QRect box(kMargin, kMargin, text.width() + 2 * kMargin, text.height() + kMargin);
+    painter.fillRect(box, QColor(0, 0, 0, 170));
+    painter.setPen(Qt::white);
+    painter.drawText(box, Qt::AlignCenter, m_passingShare);
+}
+
+// Dashes of black over white show on any picture.
+void CameraView::PaintMarking(QPainter& painter) const
+{
+    if (!m_marking)
+        return;
+    const QRect outline = m_marked.adjusted(0, 0, -1, -1);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(outline);
+    painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    painter.drawRect(outline);
+}
+
+void CameraView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_showsFrame) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_marking = true;
+    m_markStart = event->position().toPoint();
+    m_marked = QRect(m_markStart, m_markStart);
+    m_markModifiers = event->modifiers();
+    update();
+}
+
+void CameraView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_marking) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    m_marked = QRect(m_markStart, event->position().toPoint()).normalized();
+    update();
+}
+
+void CameraView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_marking || event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    m_marking = false;
+    const QPoint end = event->position().toPoint();
+    const bool click = (end - m_markStart).manhattanLength() < QApplication::startDragDistance();
+    const QRect region = click ? QRect(end, end) : QRect(m_markStart, end).normalized();
+    update();
+    // A picture cleared while the button was down has nothing left to mark.
+    if (m_showsFrame)
+        emit regionMarked(region, m_markModifiers);
 }
 
 // Resize events wait until the dialog is shown, but frames may be drawn before that.

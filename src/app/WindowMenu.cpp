@@ -1,6 +1,7 @@
 #include "app/WindowMenu.h"
 
 #include "app/StringTable.h"
+#include "app/WindowMenuAccessible.h"
 
 #include <QMenu>
 #include <QShortcut>
@@ -15,8 +16,13 @@ void AddCommand(QMenu* menu, const QString& text, unsigned command)
 QMenu* CreateWindowMenu(QWidget* owner, const std::function<void(unsigned command)>& onCommand)
 {
     auto* menu = new QMenu(owner);
+    // Before anything about the menu reaches the accessibility layer.
+    MakeWindowMenuAccessible(menu);
     menu->setAccessibleName(QStringLiteral("Window menu"));
     AddCommand(menu, QStringLiteral("&Close"), kScClose);
+    menu->addSeparator();
+    AddCommand(menu, QStringLiteral("Copy range as OpenCV C++"), kCopyRangeAsCpp);
+    AddCommand(menu, QStringLiteral("Copy range as OpenCV Python"), kCopyRangeAsPython);
     menu->addSeparator();
     AddCommand(menu, kIdsAboutBox, IDM_ABOUTBOX);
     QObject::connect(menu, &QMenu::triggered, owner,

@@ -66,6 +66,14 @@ void ColourValueControls::SetWidthTexts(int32_t hueWidth, int32_t saturationWidt
     m_widgets.widthEdits[2]->setText(QString::number(valueWidth));
 }
 
+void ColourValueControls::ApplyStoredRange(const StoredColourRange& range)
+{
+    m_colour.m_hsv = {range.h0, range.s0, range.v0};
+    m_colour.m_rgb = HsvToRgb(m_colour.m_hsv);
+    SetWidthTexts(range.h1, range.s1, range.v1);
+    UpdateColour();
+}
+
 void ColourValueControls::SetSpinRanges()
 {
     for (UpDownControl* spin : m_widgets.rgbSpins)

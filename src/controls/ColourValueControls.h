@@ -45,6 +45,9 @@ public:
     void MarkGeometryReady() { m_bGeometryReady = true; }
     // Writes the three widths into the "+" edits.
     void SetWidthTexts(int32_t hueWidth, int32_t saturationWidth, int32_t valueWidth);
+    // Takes a whole range as typed: its lower corner becomes the current colour, its widths
+    // go into the "+" edits, and everything that depends on the colour follows.
+    void ApplyStoredRange(const StoredColourRange& range);
 
     void SetSpinRanges();
     // The colour spins follow the current colour; erosion, dilation and lens go back to

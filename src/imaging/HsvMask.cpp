@@ -155,6 +155,10 @@ int MaskWithMorphology(const ImageView& source, const ImageView& target, int fir
     // Each pass starts by copying what it reads into what it writes, so the first pass reads
     // the range mask where it lies and writes the other buffer, and the second reads that back.
     MorphMask(mask.data(), readCopy.data(), source.width, source.height, kGrowMask, window, firstCount);
+    // A first pass that changed nothing closes the window, and the second then leaves its
+    // buffer alone: the result is the first pass's.
+    if (window.top == window.bottom)
+        return int(KeepFlagged(target, 0, readCopy.data(), SharedPixelCount(source, target)));
     MorphMask(readCopy.data(), mask.data(), source.width, source.height, kShrinkMask, window, secondCount);
 
     return int(KeepFlagged(target, 0, mask.data(), SharedPixelCount(source, target)));

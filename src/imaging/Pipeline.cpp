@@ -127,19 +127,21 @@ void RunInputMode(const ImageView& frame, PipelineState& state, const PipelineOp
     }
 }
 
-void RunMaskAndMorphology(const ImageView& frame, PipelineState& state, const PipelineOptions& options)
+// Returns the number of pixels that pass the mask while it is on.
+std::optional<int> RunMaskAndMorphology(const ImageView& frame, PipelineState& state, const PipelineOptions& options)
 {
     WorkWindow window{0, 0, frame.width, frame.height};
     const ImageView source = ViewOf(state.unprocessedCopy, frame);
-    if (options.mask && options.morphology) {
-        MaskWithMorphology(source, frame, options.erosionCount, options.dilationCount, window, state.hsvRange,
-                           state.maskBuffers);
-    } else if (options.mask) {
-        ApplyHsvMask(source, frame, state.hsvRange);
-    } else if (options.morphology && (options.inputMode == kBinary || options.inputMode == kOtsuBin)) {
+    if (options.mask && options.morphology)
+        return MaskWithMorphology(source, frame, options.erosionCount, options.dilationCount, window,
+                                  state.hsvRange, state.maskBuffers);
+    if (options.mask)
+        return ApplyHsvMask(source, frame, state.hsvRange);
+    if (options.morphology && (options.inputMode == kBinary || options.inputMode == kOtsuBin)) {
         MorphFrame(frame, kErodeFrame, window, options.erosionCount, state.scratch);
         MorphFrame(frame, kDilateFrame, window, options.dilationCount, state.scratch);
     }
+    return std::nullopt;
 }
 
 std::optional<std::string> ServeSnapshot(const FrameRecord& frame, PipelineState& state, const FrameContext& context)
@@ -203,7 +205,7 @@ FrameReport ProcessFrame(FrameRecord& frame, PipelineState& state, const Pipelin
 
     const bool every20th = CountFrame(state);
     RunInputMode(*view, state, options, every20th);
-    RunMaskAndMorphology(*view, state, options);
+    const std::optional<int> passing = RunMaskAndMorphology(*view, state, options);
     if (options.lens)
         CorrectLens(*view, options.lensParameter, state.scratch);
     if (options.sourceMode == kCameraSource)
@@ -212,6 +214,12 @@ FrameReport ProcessFrame(FrameRecord& frame, PipelineState& state, const Pipelin
     report.snapshotPath = ServeSnapshot(frame, state, context);
 
     report.processed = true;
+<<<<<<< main
+=======
+    report.every20th = every20th;
+    if (passing)
+        report.passingPercent = 100.0 * *passing / double(view->pixelCount());
+>>>>>>> issue13
     if (every20th) {
         report.showThreshold = true;
         report.threshold = state.binary.threshold;

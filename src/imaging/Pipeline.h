@@ -41,6 +41,8 @@ struct FrameReport {
     bool showFps = false;
     int fpsAverage = 0;
     std::optional<std::string> snapshotPath;  // the snapshot file written for this frame
+    // While the mask is on: the percentage of the frame's pixels that pass it.
+    std::optional<double> passingPercent;
 };
 
 constexpr int kHistorySlots = 13;

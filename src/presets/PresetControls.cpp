@@ -53,12 +53,9 @@ void PresetControls::OnPresetSelected(int position)
     if (position <= 0 || static_cast<size_t>(position) > m_PresetList.size())
         return;
     const StoredColourRange& range = m_PresetList[position - 1].range;
-    m_colour.m_hsv = {range.h0, range.s0, range.v0};
-    m_colour.m_rgb = HsvToRgb(m_colour.m_hsv);
-    m_colour.m_rgbOld = m_colour.m_rgb;
+    m_colour.m_rgbOld = HsvToRgb({range.h0, range.s0, range.v0});
     m_colourControls.PaintOldMask();
-    m_colourControls.SetWidthTexts(range.h1, range.s1, range.v1);
-    m_colourControls.UpdateColour();
+    m_colourControls.ApplyStoredRange(range);
 }
 
 void PresetControls::OnSave()

@@ -1,10 +1,14 @@
 #include "app/CVizmarDlg.h"
 
+#include "app/OpenCvSnippet.h"
 #include "app/WindowMenu.h"
 #include "platform/ModalRunner.h"
 #include "support/TempFolder.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QMenu>
 #include <QSettings>
 #include <QTest>
@@ -16,6 +20,32 @@
 namespace {
 constexpr int kGenerousWaitMs = 10000;
 
+// The open window menu as a screen reader finds it: a popup menu among the dialog's
+// accessible children.
+QAccessibleInterface* OpenMenuOf(QWidget* dialog)
+{
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(dialog);
+    for (int i = 0; i < window->childCount(); ++i) {
+        QAccessibleInterface* child = window->child(i);
+        if (child && child->role() == QAccessible::PopupMenu)
+            return child;
+    }
+    return nullptr;
+}
+
+QAccessibleInterface* ItemNamed(QAccessibleInterface* menu, const QString& name)
+{
+    for (int i = 0; i < menu->childCount(); ++i)
+        if (menu->child(i)->text(QAccessible::Name) == name)
+            return menu->child(i);
+    return nullptr;
+}
+
+QString ClipboardText()
+{
+    return QGuiApplication::clipboard()->text();
+}
+
 class WindowMenuTest : public ::testing::Test {
 protected:
     WindowMenuTest()
@@ -26,8 +56,21 @@ protected:
         m_dialog->activateWindow();
     }
 
+<<<<<<< main
     // The popup menu on screen, or null when none has opened.
     static QMenu* OpenMenu()
+=======
+    // An entry found by its text, as a user finds it.
+    QAction* EntryNamed(const QString& text) const
+    {
+        for (QAction* action : m_dialog->findChild<QMenu*>()->actions())
+            if (action->text() == text)
+                return action;
+        return nullptr;
+    }
+
+    QAction* Entry(unsigned command) const
+>>>>>>> issue13
     {
         const auto popup = [] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); };
         return QTest::qWaitFor([&] { return popup() != nullptr; }, kGenerousWaitMs) ? popup() : nullptr;
@@ -124,6 +167,53 @@ TEST_F(WindowMenuTest, TheAboutEntryOpensTheAboutBox)
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(ModalCaptionsDuring([about] { about->trigger(); }), QStringList({"About Vizmar"}));
     EXPECT_TRUE(m_dialog->isVisible());
+}
+
+TEST_F(WindowMenuTest, WhileOpenTheMenuAndItsItemsAreReachableByName)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    EXPECT_EQ(OpenMenuOf(m_dialog.get()), nullptr);
+    QTest::keyClick(m_dialog.get(), Qt::Key_Space, Qt::AltModifier);
+    QAccessibleInterface* menu = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (menu = OpenMenuOf(m_dialog.get())) != nullptr; }, kGenerousWaitMs));
+
+    EXPECT_EQ(menu->text(QAccessible::Name), QStringLiteral("Window menu"));
+    EXPECT_FALSE(menu->state().invisible);
+    QAccessibleInterface* window = menu->parent();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->object(), m_dialog.get());
+    EXPECT_EQ(window->child(window->indexOfChild(menu)), menu);
+    QStringList names;
+    for (int i = 0; i < menu->childCount(); ++i)
+        if (menu->child(i)->role() != QAccessible::Separator)
+            names << menu->child(i)->text(QAccessible::Name);
+    EXPECT_EQ(names, QStringList({"Close", "Copy range as OpenCV C++", "Copy range as OpenCV Python",
+                                  "About Vizmar..."}));
+
+    // Pressing an item through its accessible action does what the entry does.
+    QGuiApplication::clipboard()->clear();
+    QAccessibleInterface* copy = ItemNamed(menu, QStringLiteral("Copy range as OpenCV C++"));
+    ASSERT_NE(copy, nullptr);
+    ASSERT_NE(copy->actionInterface(), nullptr);
+    copy->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(QTest::qWaitFor([] { return ClipboardText().contains("cv::inRange"); }, kGenerousWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return OpenMenuOf(m_dialog.get()) == nullptr; }, kGenerousWaitMs));
+}
+
+TEST_F(WindowMenuTest, TheCopyEntriesPutTheRangeOnTheClipboardAsCode)
+{
+    // The range of a first start: hue 0 to 359, saturation and value 30 to 255.
+    const HsvRange start{0, 359, 30, 255, 30, 255};
+    EntryNamed(QStringLiteral("Copy range as OpenCV C++"))->trigger();
+    EXPECT_EQ(ClipboardText().toStdString(), OpenCvSnippet(CodeLanguage::Cpp, start, std::nullopt));
+    EntryNamed(QStringLiteral("Copy range as OpenCV Python"))->trigger();
+    EXPECT_EQ(ClipboardText().toStdString(), OpenCvSnippet(CodeLanguage::Python, start, std::nullopt));
+
+    // With the mask and "Erosion" on, the grow and shrink counts of the spins come along.
+    m_dialog->controlAs<QAbstractButton>(IDC_MASK)->click();
+    m_dialog->controlAs<QAbstractButton>(IDC_EROSION)->click();
+    EntryNamed(QStringLiteral("Copy range as OpenCV C++"))->trigger();
+    EXPECT_EQ(ClipboardText().toStdString(), OpenCvSnippet(CodeLanguage::Cpp, start, MorphologyCounts{2, 2}));
 }
 
 TEST_F(WindowMenuTest, OnSysCommandIgnoresTheLowFourBits)

@@ -113,6 +113,21 @@ TEST_P(HsvMaskTest, FirstCountZeroStillClearsTheTopRowAndKeepsTheFullWindow)
     EXPECT_EQ(window, (WorkWindow{0, 0, 4, 2}));
 }
 
+TEST_P(HsvMaskTest, AGrowPassThatChangesNothingStillClearsTheBorder)
+{
+    // Nothing to grow into: the first pass clears the border and closes the window, so the
+    // shrink pass does nothing and the cleared border is the result.
+    const ColourFrame source({"rrrrr", "rrrrr", "rrrrr", "rrrrr"}, GetParam());
+    std::vector<uint8_t> grey = UniformPixels(20, GetParam(), 128);
+    const ImageView target{5, 4, GetParam(), grey.data()};
+    WorkWindow window{0, 0, 5, 4};
+    MaskBuffers buffers;
+
+    EXPECT_EQ(MaskWithMorphology(source.view, target, 1, 1, window, kRedOnly, buffers), 6);
+    EXPECT_EQ(Kept(target), (std::vector<std::string>{".....", ".###.", ".###.", "....."}));
+    EXPECT_EQ(window, (WorkWindow{0, 0, 0, 0}));
+}
+
 TEST(HsvMaskBuffers, AreReusedOnceTheSizeIsStable)
 {
     const ColourFrame source({"rbr", "brb", "rbr"}, 3);

@@ -179,6 +179,29 @@ TEST_F(PipelineTest, MaskTestsTheCameraColoursEvenWhereTheBinaryImageIsWhite)
     EXPECT_EQ(PixelAt(frame, 0, 1), (Bgr{0, 0, 0}));
 }
 
+TEST_F(PipelineTest, WhileTheMaskIsOnTheReportGivesTheShareThatPasses)
+{
+    PipelineOptions options = FileOptions();
+    state.hsvRange = HsvRange{0, 10, 200, 255, 200, 255};
+    // 1000 pixels, 234 of them red.
+    FrameRecord frame = MakeFrame(40, 25, {250, 0, 0});
+    for (int i = 0; i < 234; ++i)
+        SetPixel(frame, i / 40, i % 40, {0, 0, 250});
+    const FrameRecord original = frame;
+    EXPECT_EQ(Run(frame, options).passingPercent, std::nullopt) << "mask off";
+    options.mask = true;
+    frame = original;
+    EXPECT_DOUBLE_EQ(Run(frame, options).passingPercent.value(), 23.4);
+    // With grow and shrink the count is what is left in the mask: here a frame of one colour
+    // loses its cleared border, 40 + 40 + 23 + 23 = 126 pixels (top and bottom rows, and the
+    // first and last columns of the rows between).
+    options.morphology = true;
+    options.erosionCount = 1;
+    options.dilationCount = 1;
+    FrameRecord red = MakeFrame(40, 25, {0, 0, 250});
+    EXPECT_DOUBLE_EQ(Run(red, options).passingPercent.value(), 100.0 * (1000 - 126) / 1000);
+}
+
 TEST_F(PipelineTest, MorphologyAloneActsOnlyOnBinaryModes)
 {
     PipelineOptions options = FileOptions();
