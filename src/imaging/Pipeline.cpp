@@ -214,12 +214,8 @@ FrameReport ProcessFrame(FrameRecord& frame, PipelineState& state, const Pipelin
     report.snapshotPath = ServeSnapshot(frame, state, context);
 
     report.processed = true;
-<<<<<<< main
-=======
-    report.every20th = every20th;
     if (passing)
         report.passingPercent = 100.0 * *passing / double(view->pixelCount());
->>>>>>> issue13
     if (every20th) {
         report.showThreshold = true;
         report.threshold = state.binary.threshold;

@@ -56,21 +56,8 @@ protected:
         m_dialog->activateWindow();
     }
 
-<<<<<<< main
     // The popup menu on screen, or null when none has opened.
     static QMenu* OpenMenu()
-=======
-    // An entry found by its text, as a user finds it.
-    QAction* EntryNamed(const QString& text) const
-    {
-        for (QAction* action : m_dialog->findChild<QMenu*>()->actions())
-            if (action->text() == text)
-                return action;
-        return nullptr;
-    }
-
-    QAction* Entry(unsigned command) const
->>>>>>> issue13
     {
         const auto popup = [] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); };
         return QTest::qWaitFor([&] { return popup() != nullptr; }, kGenerousWaitMs) ? popup() : nullptr;
@@ -100,6 +87,16 @@ protected:
         const QList<QAction*> actions = menu->actions();
         menu->close();
         return actions;
+    }
+
+    // An entry found by its text, as a user finds it.
+    QAction* EntryNamed(const QString& text)
+    {
+        for (QAction* action : MenuEntries()) {
+            if (action->text() == text)
+                return action;
+        }
+        return nullptr;
     }
 
     QAction* Entry(unsigned command)
