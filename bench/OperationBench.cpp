@@ -29,7 +29,7 @@ void Mask(benchmark::State& run, BenchSize size, FrameKind kind)
     ApplyHsvMask(*source.view(), *target.view(), kBenchRange);
     for (auto _ : run) {
         std::memcpy(target.pixels(), source.pixels(), source.pixelCapacity());
-        benchmark::DoNotOptimize(ApplyHsvMask(*source.view(), *target.view(), kBenchRange));
+        ApplyHsvMask(*source.view(), *target.view(), kBenchRange);
         benchmark::ClobberMemory();
     }
 }
@@ -71,7 +71,7 @@ void Delta(benchmark::State& run, BenchSize size, FrameKind kind)
     FrameRecord frame = MakeBgrFrame(size, kind);
     FrameRecord previousGrey = MakeBgrFrame(size, kind, 1);
     for (auto _ : run) {
-        benchmark::DoNotOptimize(FrameDelta(*previousGrey.view(), *frame.view()));
+        FrameDelta(*previousGrey.view(), *frame.view());
         benchmark::ClobberMemory();
     }
 }
@@ -82,7 +82,7 @@ void Binary(benchmark::State& run, BenchSize size, FrameKind kind)
     FrameRecord previousGrey = MakeBgrFrame(size, kind, 1);
     const BinaryThreshold binary;
     for (auto _ : run) {
-        benchmark::DoNotOptimize(FrameBinary(*previousGrey.view(), *frame.view(), binary));
+        FrameBinary(*previousGrey.view(), *frame.view(), binary);
         benchmark::ClobberMemory();
     }
 }

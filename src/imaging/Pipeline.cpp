@@ -2,7 +2,6 @@
 
 #include "BitmapFile.h"
 #include "EffectFilters.h"
-#include "LensCorrection.h"
 #include "Mirror.h"
 #include "Morphology.h"
 
@@ -212,7 +211,7 @@ FrameReport ProcessFrame(FrameRecord& frame, PipelineState& state, const Pipelin
     RunInputMode(*view, state, options, every20th);
     RunMaskAndMorphology(*view, state, options);
     if (options.lens)
-        CorrectLens(*view, options.lensParameter, state.scratch);
+        CorrectLens(*view, options.lensParameter, state.lensMap, state.scratch);
     if (options.sourceMode == kCameraSource)
         MirrorFrame(*view);
     CopyRecord(frame, state.bufferSet[kLastOutputBuffer], view->byteCount());
