@@ -45,13 +45,12 @@ void MaskMorphology(benchmark::State& run, BenchSize size, FrameKind kind)
         const uint8_t* p = view.pixels + 3 * i;
         rangeMask[i] = static_cast<uint8_t>(InHsvRange(p[0], p[1], p[2], kBenchRange));
     }
-    std::vector<uint8_t> readCopy(rangeMask.size());
     std::vector<uint8_t> mask(rangeMask.size());
+    std::vector<uint8_t> readCopy(rangeMask.size());
     for (auto _ : run) {
-        std::memcpy(readCopy.data(), rangeMask.data(), rangeMask.size());
+        std::memcpy(mask.data(), rangeMask.data(), rangeMask.size());
         WorkWindow window{0, 0, size.width, size.height};
-        MorphMask(readCopy.data(), mask.data(), size.width, size.height, kGrowMask, window, 2);
-        std::memcpy(readCopy.data(), mask.data(), mask.size());
+        MorphMask(mask.data(), readCopy.data(), size.width, size.height, kGrowMask, window, 2);
         MorphMask(readCopy.data(), mask.data(), size.width, size.height, kShrinkMask, window, 2);
         benchmark::ClobberMemory();
     }
