@@ -40,5 +40,5 @@ private:
     std::unique_ptr<AviVideoStream> m_pStream;
     DibFramePacker m_packer;
     FrameRecord m_frame;
-    int m_nFramePosition = kNoPosition;
+    int m_framePosition = kNoPosition;
 };

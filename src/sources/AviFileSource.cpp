@@ -29,10 +29,10 @@ const QStringList kFileFilters{QStringLiteral("AVI Files (*.avi)"), QStringLiter
 
 AviFileSource::AviFileSource(const SourceWidgets& widgets, SourceHost& host, PipelineState& state,
                              SnapshotSound& sound)
-    : m_Widgets(widgets), m_Host(host), m_State(state), m_Sound(sound)
+    : m_widgets(widgets), m_host(host), m_state(state), m_sound(sound)
 {
-    m_Timer.setInterval(kPlayIntervalMs);
-    QObject::connect(&m_Timer, &QTimer::timeout, &m_Timer, [this] { OnTimer(); });
+    m_timer.setInterval(kPlayIntervalMs);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { OnTimer(); });
 }
 
 AviFileSource::~AviFileSource() = default;
@@ -41,20 +41,20 @@ void AviFileSource::Open()
 {
     auto file = std::make_unique<AVIFileObj>();
     if (OpenSourceFile(*file) == 0) {
-        m_Widgets.addCam->setText(kOpenLabel);
+        m_widgets.addCam->setText(kOpenLabel);
         return;
     }
-    m_Widgets.addCam->setText(kSnapshotLabel);
+    m_widgets.addCam->setText(kSnapshotLabel);
     m_pAviFile = std::move(file);
     ShowAviFrame();
-    EnableSourceChoice(m_Widgets, false);
-    m_Widgets.camSetup->setEnabled(true);
+    EnableSourceChoice(m_widgets, false);
+    m_widgets.camSetup->setEnabled(true);
 }
 
 void AviFileSource::TakeSnapshot()
 {
-    m_Sound.Play();
-    const FrameRecord& lastOutput = m_State.bufferSet[kLastOutputBuffer];
+    m_sound.Play();
+    const FrameRecord& lastOutput = m_state.bufferSet[kLastOutputBuffer];
     if (lastOutput.empty())
         return;
     const QString path = ProgramFilePath(QStringLiteral("VIZMAR%1.bmp").arg(ElapsedMilliseconds()));
@@ -64,28 +64,28 @@ void AviFileSource::TakeSnapshot()
 void AviFileSource::Close()
 {
     m_pAviFile.reset();
-    m_Widgets.addCam->setText(kOpenLabel);
-    m_Widgets.camSetup->setEnabled(false);
+    m_widgets.addCam->setText(kOpenLabel);
+    m_widgets.camSetup->setEnabled(false);
 }
 
 void AviFileSource::PlayOrStop()
 {
     if (m_bPlaying) {
-        m_Widgets.camSetup->setText(kPlayLabel);
+        m_widgets.camSetup->setText(kPlayLabel);
         m_bPlaying = false;
         return;
     }
-    m_Widgets.camSetup->setText(kStopLabel);
+    m_widgets.camSetup->setText(kStopLabel);
     m_bPlaying = true;
-    m_Timer.start();
+    m_timer.start();
 }
 
 void AviFileSource::Release()
 {
     m_bPlaying = false;
-    m_Timer.stop();
+    m_timer.stop();
     m_pAviFile.reset();
-    m_pAviConvBuf.release();
+    m_aviConvBuf.release();
 }
 
 int AviFileSource::OpenSourceFile(AVIFileObj& file)
@@ -95,22 +95,22 @@ int AviFileSource::OpenSourceFile(AVIFileObj& file)
     const QString path = AskForSourceFile();
     if (!path.isEmpty()) {
         m_strSourcePath = QDir::toNativeSeparators(path);
-        if (file.Load(m_strSourcePath, m_Widgets.owner) == 1) {
+        if (file.Load(m_strSourcePath, m_widgets.owner) == 1) {
             result = 1;
             maximum = std::max(file.FrameCount() - 1, 0);
         } else {
-            ShowMessageBox(m_Widgets.owner, kLoadingError + m_strSourcePath);
+            ShowMessageBox(m_widgets.owner, kLoadingError + m_strSourcePath);
         }
     }
-    const QSignalBlocker quiet(m_Widgets.frameSlider);
-    m_Widgets.frameSlider->setRange(0, maximum);
-    m_Widgets.frameSlider->setValue(0);
+    const QSignalBlocker quiet(m_widgets.frameSlider);
+    m_widgets.frameSlider->setRange(0, maximum);
+    m_widgets.frameSlider->setValue(0);
     return result;
 }
 
 QString AviFileSource::AskForSourceFile()
 {
-    QFileDialog dialog(m_Widgets.owner);
+    QFileDialog dialog(m_widgets.owner);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -125,24 +125,24 @@ QString AviFileSource::AskForSourceFile()
 
 void AviFileSource::ShowAviFrame()
 {
-    const int maximum = m_Widgets.frameSlider->maximum();
-    const int position = m_Widgets.frameSlider->value();
-    m_Widgets.frameCounter->setText(QStringLiteral("%1/%2").arg(position).arg(maximum));
+    const int maximum = m_widgets.frameSlider->maximum();
+    const int position = m_widgets.frameSlider->value();
+    m_widgets.frameCounter->setText(QStringLiteral("%1/%2").arg(position).arg(maximum));
     if (!m_pAviFile)
         return;
     // A frame that cannot be decoded is skipped; the counter has moved on all the same.
     const FrameRecord* frame = m_pAviFile->GetFrame(position);
     if (frame == nullptr || !FillWorkFrame(*frame))
         return;
-    m_Host.ProcessFileFrame(m_pAviConvBuf);
+    m_host.ProcessFileFrame(m_aviConvBuf);
 }
 
 bool AviFileSource::FillWorkFrame(const FrameRecord& frame)
 {
     if (frame.header().biBitCount == 16)
-        return Rgb555ToRgb24(frame, m_pAviConvBuf);
-    m_pAviConvBuf.resize(frame.size());
-    std::memcpy(m_pAviConvBuf.data(), frame.data(), frame.size());
+        return Rgb555ToRgb24(frame, m_aviConvBuf);
+    m_aviConvBuf.resize(frame.size());
+    std::memcpy(m_aviConvBuf.data(), frame.data(), frame.size());
     return true;
 }
 
@@ -150,12 +150,12 @@ bool AviFileSource::FillWorkFrame(const FrameRecord& frame)
 void AviFileSource::OnTimer()
 {
     if (!m_bPlaying) {
-        m_Timer.stop();
-        m_Widgets.camSetup->setText(kPlayLabel);
+        m_timer.stop();
+        m_widgets.camSetup->setText(kPlayLabel);
         return;
     }
-    const int position = m_Widgets.frameSlider->value();
-    if (position < m_Widgets.frameSlider->maximum()) {
+    const int position = m_widgets.frameSlider->value();
+    if (position < m_widgets.frameSlider->maximum()) {
         SetSliderPosition(position + 1);
         ShowAviFrame();
     } else {
@@ -176,6 +176,6 @@ void AviFileSource::OnNMReleasedcaptureFrameSlider()
 // The program's own moves of the slider are not the user's: they show no frame by themselves.
 void AviFileSource::SetSliderPosition(int position)
 {
-    const QSignalBlocker quiet(m_Widgets.frameSlider);
-    m_Widgets.frameSlider->setValue(position);
+    const QSignalBlocker quiet(m_widgets.frameSlider);
+    m_widgets.frameSlider->setValue(position);
 }

@@ -41,50 +41,50 @@ int AviVideoStream::Open(const QString& path)
     AVFormatContext* context = nullptr;
     const int opened = avformat_open_input(&context, url.constData(), nullptr, &options);
     av_dict_free(&options);
-    format_.reset(context);
+    m_format.reset(context);
     return opened < 0 ? opened : 0;
 }
 
 bool AviVideoStream::IsAvi() const
 {
-    return format_ && std::strcmp(format_->iformat->name, "avi") == 0;
+    return m_format && std::strcmp(m_format->iformat->name, "avi") == 0;
 }
 
 bool AviVideoStream::SelectFirstVideoStream()
 {
-    for (unsigned i = 0; i < format_->nb_streams; ++i) {
-        AVStream* candidate = format_->streams[i];
-        if (stream_ == nullptr && candidate->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
-            stream_ = candidate;
+    for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+        AVStream* candidate = m_format->streams[i];
+        if (m_stream == nullptr && candidate->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+            m_stream = candidate;
         else
             candidate->discard = AVDISCARD_ALL;
     }
-    if (stream_ == nullptr)
+    if (m_stream == nullptr)
         return false;
-    frameCount_ = CountFrames();
+    m_frameCount = CountFrames();
     return true;
 }
 
 bool AviVideoStream::OpenDecoder()
 {
-    const AVCodec* codec = avcodec_find_decoder(stream_->codecpar->codec_id);
+    const AVCodec* codec = avcodec_find_decoder(m_stream->codecpar->codec_id);
     if (codec == nullptr)
         return false;
-    decoder_.reset(avcodec_alloc_context3(codec));
-    packet_.reset(av_packet_alloc());
-    current_.reset(av_frame_alloc());
-    upcoming_.reset(av_frame_alloc());
-    if (!decoder_ || !packet_ || !current_ || !upcoming_)
+    m_decoder.reset(avcodec_alloc_context3(codec));
+    m_packet.reset(av_packet_alloc());
+    m_current.reset(av_frame_alloc());
+    m_upcoming.reset(av_frame_alloc());
+    if (!m_decoder || !m_packet || !m_current || !m_upcoming)
         return false;
-    if (avcodec_parameters_to_context(decoder_.get(), stream_->codecpar) < 0)
+    if (avcodec_parameters_to_context(m_decoder.get(), m_stream->codecpar) < 0)
         return false;
-    decoder_->pkt_timebase = stream_->time_base;
-    return avcodec_open2(decoder_.get(), codec, nullptr) == 0;
+    m_decoder->pkt_timebase = m_stream->time_base;
+    return avcodec_open2(m_decoder.get(), codec, nullptr) == 0;
 }
 
 bool AviVideoStream::IsRawVideo() const
 {
-    return decoder_ && decoder_->codec_id == AV_CODEC_ID_RAWVIDEO;
+    return m_decoder && m_decoder->codec_id == AV_CODEC_ID_RAWVIDEO;
 }
 
 // The header's frame count cannot be trusted: a file written to a pipe or cut short
@@ -92,10 +92,10 @@ bool AviVideoStream::IsRawVideo() const
 // chunks actually stored; without one, the file is read through once.
 int64_t AviVideoStream::CountFrames()
 {
-    const int entries = avformat_index_get_entries_count(stream_);
+    const int entries = avformat_index_get_entries_count(m_stream);
     if (entries == 0)
         return ScanFrameCount();
-    const AVIndexEntry* last = avformat_index_get_entry(stream_, entries - 1);
+    const AVIndexEntry* last = avformat_index_get_entry(m_stream, entries - 1);
     return std::max<int64_t>(entries, last->timestamp + 1);
 }
 
@@ -106,8 +106,8 @@ int64_t AviVideoStream::ScanFrameCount()
         return 0;
     int64_t packets = 0;
     int64_t end = 0;
-    while (av_read_frame(format_.get(), packet.get()) >= 0) {
-        if (packet->stream_index == stream_->index) {
+    while (av_read_frame(m_format.get(), packet.get()) >= 0) {
+        if (packet->stream_index == m_stream->index) {
             ++packets;
             if (const auto number = PacketNumber(*packet))
                 end = std::max(end, *number + 1);
@@ -119,20 +119,20 @@ int64_t AviVideoStream::ScanFrameCount()
 
 const AVFrame* AviVideoStream::FrameAt(int64_t position)
 {
-    if (!decoder_ || position < 0 || position >= frameCount_)
+    if (!m_decoder || position < 0 || position >= m_frameCount)
         return nullptr;
     if (!CanDecodeOnwardTo(position) && !SeekBefore(position))
         return nullptr;
     DecodeUpTo(position);
-    if (!currentNumber_ || *currentNumber_ > position || FailedBetween(*currentNumber_, position))
+    if (!m_currentNumber || *m_currentNumber > position || FailedBetween(*m_currentNumber, position))
         return nullptr;
-    return current_.get();
+    return m_current.get();
 }
 
 std::optional<int64_t> AviVideoStream::KeyFrameAtOrBefore(int64_t number) const
 {
-    const int index = av_index_search_timestamp(stream_, number, AVSEEK_FLAG_BACKWARD);
-    const AVIndexEntry* entry = index >= 0 ? avformat_index_get_entry(stream_, index) : nullptr;
+    const int index = av_index_search_timestamp(m_stream, number, AVSEEK_FLAG_BACKWARD);
+    const AVIndexEntry* entry = index >= 0 ? avformat_index_get_entry(m_stream, index) : nullptr;
     if (entry == nullptr)
         return std::nullopt;
     return entry->timestamp;
@@ -142,10 +142,10 @@ std::optional<int64_t> AviVideoStream::KeyFrameAtOrBefore(int64_t number) const
 // to position than the current frame is.
 bool AviVideoStream::CanDecodeOnwardTo(int64_t position) const
 {
-    if (!currentNumber_ || *currentNumber_ > position)
+    if (!m_currentNumber || *m_currentNumber > position)
         return false;
     const std::optional<int64_t> keyFrame = KeyFrameAtOrBefore(position);
-    return !keyFrame || *keyFrame <= *currentNumber_ + 1;
+    return !keyFrame || *keyFrame <= *m_currentNumber + 1;
 }
 
 // The index holds chunk numbers. With B-frames a key frame can be shown after frames stored
@@ -162,10 +162,10 @@ bool AviVideoStream::SeekBefore(int64_t position)
         if (!DecodeNextFrame())
             return true;
         if (keyFrame == 0) {
-            upcomingNumber_ = std::min(*upcomingNumber_, position);
+            m_upcomingNumber = std::min(*m_upcomingNumber, position);
             return true;
         }
-        if (FrameTimestamp(*upcoming_) && *upcomingNumber_ <= position)
+        if (FrameTimestamp(*m_upcoming) && *m_upcomingNumber <= position)
             return true;
         target = keyFrame - 1;
     }
@@ -173,17 +173,17 @@ bool AviVideoStream::SeekBefore(int64_t position)
 
 bool AviVideoStream::SeekTo(int64_t number)
 {
-    if (av_seek_frame(format_.get(), stream_->index, number, AVSEEK_FLAG_BACKWARD) < 0)
+    if (av_seek_frame(m_format.get(), m_stream->index, number, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
-    avcodec_flush_buffers(decoder_.get());
-    av_frame_unref(current_.get());
-    av_frame_unref(upcoming_.get());
-    currentNumber_.reset();
-    upcomingNumber_.reset();
-    numbering_.Restart();
-    lastSentNumber_.reset();
-    failedNumbers_.clear();
-    draining_ = false;
+    avcodec_flush_buffers(m_decoder.get());
+    av_frame_unref(m_current.get());
+    av_frame_unref(m_upcoming.get());
+    m_currentNumber.reset();
+    m_upcomingNumber.reset();
+    m_numbering.Restart();
+    m_lastSentNumber.reset();
+    m_failedNumbers.clear();
+    m_draining = false;
     return true;
 }
 
@@ -191,54 +191,54 @@ bool AviVideoStream::SeekTo(int64_t number)
 // beyond it stays waiting as the upcoming one.
 void AviVideoStream::DecodeUpTo(int64_t position)
 {
-    while (!currentNumber_ || *currentNumber_ != position) {
-        if (!upcomingNumber_ && !DecodeNextFrame())
+    while (!m_currentNumber || *m_currentNumber != position) {
+        if (!m_upcomingNumber && !DecodeNextFrame())
             return;
-        if (*upcomingNumber_ > position)
+        if (*m_upcomingNumber > position)
             return;
-        std::swap(current_, upcoming_);
-        av_frame_unref(upcoming_.get());
-        currentNumber_ = std::exchange(upcomingNumber_, std::nullopt);
+        std::swap(m_current, m_upcoming);
+        av_frame_unref(m_upcoming.get());
+        m_currentNumber = std::exchange(m_upcomingNumber, std::nullopt);
     }
 }
 
 bool AviVideoStream::DecodeNextFrame()
 {
     for (;;) {
-        const int received = avcodec_receive_frame(decoder_.get(), upcoming_.get());
+        const int received = avcodec_receive_frame(m_decoder.get(), m_upcoming.get());
         if (received == 0) {
-            upcomingNumber_ = numbering_.NumberNextFrame(FrameTimestamp(*upcoming_), decoder_->has_b_frames);
+            m_upcomingNumber = m_numbering.NumberNextFrame(FrameTimestamp(*m_upcoming), m_decoder->has_b_frames);
             return true;
         }
-        if (draining_)
+        if (m_draining)
             return false;
         if (received != AVERROR(EAGAIN))
-            NoteFailedPacket(lastSentNumber_);
+            NoteFailedPacket(m_lastSentNumber);
         if (!SendNextPacket()) {
-            avcodec_send_packet(decoder_.get(), nullptr);
-            draining_ = true;
+            avcodec_send_packet(m_decoder.get(), nullptr);
+            m_draining = true;
         }
     }
 }
 
 bool AviVideoStream::SendNextPacket()
 {
-    while (av_read_frame(format_.get(), packet_.get()) >= 0) {
+    while (av_read_frame(m_format.get(), m_packet.get()) >= 0) {
         // An empty packet would tell the decoder that the stream has ended.
-        if (packet_->stream_index != stream_->index || packet_->size == 0) {
-            av_packet_unref(packet_.get());
+        if (m_packet->stream_index != m_stream->index || m_packet->size == 0) {
+            av_packet_unref(m_packet.get());
             continue;
         }
-        const std::optional<int64_t> number = PacketNumber(*packet_);
-        const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
-        av_packet_unref(packet_.get());
+        const std::optional<int64_t> number = PacketNumber(*m_packet);
+        const int sent = avcodec_send_packet(m_decoder.get(), m_packet.get());
+        av_packet_unref(m_packet.get());
         if (sent < 0) {
             NoteFailedPacket(number);
             continue;
         }
         if (number)
-            numbering_.NoteAcceptedPacket(*number);
-        lastSentNumber_ = number;
+            m_numbering.NoteAcceptedPacket(*number);
+        m_lastSentNumber = number;
         return true;
     }
     return false;
@@ -249,12 +249,12 @@ bool AviVideoStream::SendNextPacket()
 // position shows the frame before, as a dropped frame does.
 void AviVideoStream::NoteFailedPacket(std::optional<int64_t> number)
 {
-    if (number && decoder_->has_b_frames == 0)
-        failedNumbers_.insert(*number);
+    if (number && m_decoder->has_b_frames == 0)
+        m_failedNumbers.insert(*number);
 }
 
 bool AviVideoStream::FailedBetween(int64_t after, int64_t upTo) const
 {
-    const auto failed = failedNumbers_.upper_bound(after);
-    return failed != failedNumbers_.end() && *failed <= upTo;
+    const auto failed = m_failedNumbers.upper_bound(after);
+    return failed != m_failedNumbers.end() && *failed <= upTo;
 }

@@ -25,7 +25,7 @@ public:
     // False when no decoder for the stream's format can be opened.
     bool OpenDecoder();
 
-    int64_t FrameCount() const { return frameCount_; }
+    int64_t FrameCount() const { return m_frameCount; }
     bool IsRawVideo() const;
 
     // The decoded frame at position, valid until the next call; nullptr when it cannot be
@@ -46,22 +46,22 @@ private:
     void NoteFailedPacket(std::optional<int64_t> number);
     bool FailedBetween(int64_t after, int64_t upTo) const;
 
-    FormatContextPtr format_;
-    AVStream* stream_ = nullptr;
-    CodecContextPtr decoder_;
-    PacketPtr packet_;
-    int64_t frameCount_ = 0;
+    FormatContextPtr m_format;
+    AVStream* m_stream = nullptr;
+    CodecContextPtr m_decoder;
+    PacketPtr m_packet;
+    int64_t m_frameCount = 0;
 
     // The last frame handed out and the one decoded after it, each with its number while
     // it holds a frame.
-    FramePtr current_;
-    std::optional<int64_t> currentNumber_;
-    FramePtr upcoming_;
-    std::optional<int64_t> upcomingNumber_;
+    FramePtr m_current;
+    std::optional<int64_t> m_currentNumber;
+    FramePtr m_upcoming;
+    std::optional<int64_t> m_upcomingNumber;
 
-    FrameNumbering numbering_;
-    std::optional<int64_t> lastSentNumber_;
+    FrameNumbering m_numbering;
+    std::optional<int64_t> m_lastSentNumber;
     // Packets the decoder refused since the last seek: their frames cannot be shown.
-    std::set<int64_t> failedNumbers_;
-    bool draining_ = false;
+    std::set<int64_t> m_failedNumbers;
+    bool m_draining = false;
 };

@@ -90,43 +90,43 @@ const AVFrame* DibFramePacker::ConvertToBgr24(const AVFrame& frame)
 {
     if (!PrepareScaler(frame) || !PrepareConvertedFrame(frame.width, frame.height))
         return nullptr;
-    const int rows = sws_scale(scaler_.get(), frame.data, frame.linesize, 0, frame.height, converted_->data,
-                               converted_->linesize);
-    return rows == frame.height ? converted_.get() : nullptr;
+    const int rows = sws_scale(m_scaler.get(), frame.data, frame.linesize, 0, frame.height, m_converted->data,
+                               m_converted->linesize);
+    return rows == frame.height ? m_converted.get() : nullptr;
 }
 
 bool DibFramePacker::PrepareScaler(const AVFrame& frame)
 {
     const ScalerSource source = SourceOf(frame);
     const ScalerSettings settings{frame.width, frame.height, source.format, frame.colorspace, source.fullRange};
-    if (scaler_ && settings == scalerSettings_)
+    if (m_scaler && settings == m_scalerSettings)
         return true;
     // Plain flags keep the scaler's fast YUV-to-RGB path; the accurate-rounding and
     // full-chroma ones cost several times as much per frame for no visible gain.
-    scaler_.reset(sws_getContext(frame.width, frame.height, source.format, frame.width, frame.height,
+    m_scaler.reset(sws_getContext(frame.width, frame.height, source.format, frame.width, frame.height,
                                  AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
-    if (!scaler_)
+    if (!m_scaler)
         return false;
     // Unknown colour spaces get the library's default (BT.601) coefficients.
     if (IsYuv(source.format))
-        sws_setColorspaceDetails(scaler_.get(), sws_getCoefficients(frame.colorspace), source.fullRange ? 1 : 0,
+        sws_setColorspaceDetails(m_scaler.get(), sws_getCoefficients(frame.colorspace), source.fullRange ? 1 : 0,
                                  sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
-    scalerSettings_ = settings;
+    m_scalerSettings = settings;
     return true;
 }
 
 bool DibFramePacker::PrepareConvertedFrame(int width, int height)
 {
-    if (converted_ && converted_->width == width && converted_->height == height)
+    if (m_converted && m_converted->width == width && m_converted->height == height)
         return true;
-    converted_.reset(av_frame_alloc());
-    if (!converted_)
+    m_converted.reset(av_frame_alloc());
+    if (!m_converted)
         return false;
-    converted_->format = AV_PIX_FMT_BGR24;
-    converted_->width = width;
-    converted_->height = height;
-    if (av_frame_get_buffer(converted_.get(), 0) < 0) {
-        converted_.reset();
+    m_converted->format = AV_PIX_FMT_BGR24;
+    m_converted->width = width;
+    m_converted->height = height;
+    if (av_frame_get_buffer(m_converted.get(), 0) < 0) {
+        m_converted.reset();
         return false;
     }
     return true;

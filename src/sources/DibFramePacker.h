@@ -34,7 +34,7 @@ private:
         bool operator==(const ScalerSettings&) const = default;
     };
 
-    ScalerPtr scaler_;
-    ScalerSettings scalerSettings_;
-    FramePtr converted_;
+    ScalerPtr m_scaler;
+    ScalerSettings m_scalerSettings;
+    FramePtr m_converted;
 };

@@ -11,11 +11,11 @@
 
 SourceControl::SourceControl(const SourceWidgets& widgets, SourceHost& host, PipelineState& state,
                              PipelineOptions& options)
-    : m_Widgets(widgets)
-    , m_Host(host)
-    , m_Options(options)
-    , m_Cameras(widgets, host, state, m_Sound)
-    , m_AviFile(widgets, host, state, m_Sound)
+    : m_widgets(widgets)
+    , m_host(host)
+    , m_options(options)
+    , m_cameras(widgets, host, state, m_sound)
+    , m_aviFile(widgets, host, state, m_sound)
 {
     ConnectWidgets();
 }
@@ -27,79 +27,79 @@ SourceControl::~SourceControl()
 
 void SourceControl::ConnectWidgets()
 {
-    connect(m_Widgets.addCam, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedAddCam);
-    connect(m_Widgets.deleteCam, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedDeleteCam);
-    connect(m_Widgets.camSetup, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedCamSetup);
-    connect(m_Widgets.webCamera, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedWebCamera);
-    connect(m_Widgets.aviFile, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedAviFile);
+    connect(m_widgets.addCam, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedAddCam);
+    connect(m_widgets.deleteCam, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedDeleteCam);
+    connect(m_widgets.camSetup, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedCamSetup);
+    connect(m_widgets.webCamera, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedWebCamera);
+    connect(m_widgets.aviFile, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedAviFile);
     // The user's moves of the slider, dragged or by key, and the release of a drag.
-    connect(m_Widgets.frameSlider, &QSlider::valueChanged, this, [this] { m_AviFile.OnHScroll(); });
-    connect(m_Widgets.frameSlider, &QSlider::sliderReleased, this,
-            [this] { m_AviFile.OnNMReleasedcaptureFrameSlider(); });
+    connect(m_widgets.frameSlider, &QSlider::valueChanged, this, [this] { m_aviFile.OnHScroll(); });
+    connect(m_widgets.frameSlider, &QSlider::sliderReleased, this,
+            [this] { m_aviFile.OnNMReleasedcaptureFrameSlider(); });
 }
 
 bool SourceControl::FileMode() const
 {
-    return m_Options.sourceMode == kAviFileSource;
+    return m_options.sourceMode == kAviFileSource;
 }
 
 void SourceControl::OnBnClickedAddCam()
 {
-    m_AviFile.StopPlaying();
+    m_aviFile.StopPlaying();
     if (!FileMode()) {
-        m_Cameras.AddCamera();
-        EnableSourceChoice(m_Widgets, false);
-    } else if (!m_AviFile.HasFile()) {
-        m_AviFile.Open();
+        m_cameras.AddCamera();
+        EnableSourceChoice(m_widgets, false);
+    } else if (!m_aviFile.HasFile()) {
+        m_aviFile.Open();
     } else {
-        m_AviFile.TakeSnapshot();
+        m_aviFile.TakeSnapshot();
     }
 }
 
 void SourceControl::OnBnClickedDeleteCam()
 {
     if (FileMode())
-        m_AviFile.Close();
+        m_aviFile.Close();
     else
-        m_Cameras.DeleteCamera();
-    m_Host.ClearDisplay();
-    EnableSourceChoice(m_Widgets, true);
-    m_AviFile.ReleaseConversionBuffer();
-    m_Host.ResetInputState();
+        m_cameras.DeleteCamera();
+    m_host.ClearDisplay();
+    EnableSourceChoice(m_widgets, true);
+    m_aviFile.ReleaseConversionBuffer();
+    m_host.ResetInputState();
 }
 
 void SourceControl::OnBnClickedCamSetup()
 {
     if (FileMode())
-        m_AviFile.PlayOrStop();
+        m_aviFile.PlayOrStop();
     else
-        m_Cameras.CamSetup();
+        m_cameras.CamSetup();
 }
 
 void SourceControl::OnBnClickedWebCamera()
 {
-    if (m_Widgets.webCamera->isChecked())
-        m_Options.sourceMode = kCameraSource;
+    if (m_widgets.webCamera->isChecked())
+        m_options.sourceMode = kCameraSource;
     UpdateSourceButtons();
 }
 
 void SourceControl::OnBnClickedAviFile()
 {
-    if (m_Widgets.aviFile->isChecked())
-        m_Options.sourceMode = kAviFileSource;
+    if (m_widgets.aviFile->isChecked())
+        m_options.sourceMode = kAviFileSource;
     UpdateSourceButtons();
 }
 
 void SourceControl::UpdateSourceButtons()
 {
     const bool fileMode = FileMode();
-    m_Widgets.addCam->setText(fileMode ? kOpenLabel : kAddCamLabel);
-    m_Widgets.deleteCam->setText(fileMode ? kCloseLabel : kDelCamLabel);
-    m_Widgets.camSetup->setText(fileMode ? kPlayLabel : kCamSetupLabel);
-    m_Widgets.camSetup->setEnabled(!fileMode);
-    m_Widgets.fpsLabel->setVisible(!fileMode);
-    m_Widgets.fps->setVisible(!fileMode);
-    const std::array<QWidget*, 2> fileControls{m_Widgets.frameSlider, m_Widgets.frameCounter};
+    m_widgets.addCam->setText(fileMode ? kOpenLabel : kAddCamLabel);
+    m_widgets.deleteCam->setText(fileMode ? kCloseLabel : kDelCamLabel);
+    m_widgets.camSetup->setText(fileMode ? kPlayLabel : kCamSetupLabel);
+    m_widgets.camSetup->setEnabled(!fileMode);
+    m_widgets.fpsLabel->setVisible(!fileMode);
+    m_widgets.fps->setVisible(!fileMode);
+    const std::array<QWidget*, 2> fileControls{m_widgets.frameSlider, m_widgets.frameCounter};
     for (QWidget* fileControl : fileControls) {
         fileControl->setVisible(fileMode);
         fileControl->setEnabled(fileMode);
@@ -108,6 +108,6 @@ void SourceControl::UpdateSourceButtons()
 
 void SourceControl::OnDestroy()
 {
-    m_AviFile.Release();
-    m_Cameras.DeleteAll();
+    m_aviFile.Release();
+    m_cameras.DeleteAll();
 }
