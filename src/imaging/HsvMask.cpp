@@ -105,15 +105,14 @@ void KeepFlaggedPixels(uint8_t* pixels, int bytesPerPixel, const uint8_t* flags,
 }
 
 // Blackens count target pixels from pixel first on whose flag is 0, flags[0] being pixel
-// first's, and returns how many are kept.
-std::size_t KeepFlagged(const ImageView& target, std::size_t first, const uint8_t* flags, std::size_t count)
+// first's.
+void KeepFlagged(const ImageView& target, std::size_t first, const uint8_t* flags, std::size_t count)
 {
     uint8_t* pixels = target.pixels + first * std::size_t(target.bytesPerPixel);
     if (target.bytesPerPixel == kColourBytes)
         KeepFlaggedColourPixels(pixels, flags, count);
     else
         KeepFlaggedPixels(pixels, target.bytesPerPixel, flags, count);
-    return CountFlagged(flags, count);
 }
 
 void BuildRangeMask(const ImageView& source, const HsvRange& range, std::vector<uint8_t>& mask)
@@ -128,20 +127,18 @@ void BuildRangeMask(const ImageView& source, const HsvRange& range, std::vector<
 
 }  // namespace
 
-int ApplyHsvMask(const ImageView& source, const ImageView& target, const HsvRange& range)
+void ApplyHsvMask(const ImageView& source, const ImageView& target, const HsvRange& range)
 {
     const std::size_t count = SharedPixelCount(source, target);
     const uint64_t* passBits = PassBitsFor(source, range);
     if (!passBits)
-        return int(count);
+        return;
     std::array<uint8_t, kChunkPixels> passes;
-    std::size_t passing = 0;
     for (std::size_t first = 0; first < count; first += kChunkPixels) {
         const std::size_t chunk = std::min(kChunkPixels, count - first);
         TestPixels(source, first, chunk, passBits, passes.data());
-        passing += KeepFlagged(target, first, passes.data(), chunk);
+        KeepFlagged(target, first, passes.data(), chunk);
     }
-    return int(passing);
 }
 
 int MaskWithMorphology(const ImageView& source, const ImageView& target, int firstCount, int secondCount,
@@ -161,5 +158,7 @@ int MaskWithMorphology(const ImageView& source, const ImageView& target, int fir
         return int(KeepFlagged(target, 0, readCopy.data(), SharedPixelCount(source, target)));
     MorphMask(readCopy.data(), mask.data(), source.width, source.height, kShrinkMask, window, secondCount);
 
-    return int(KeepFlagged(target, 0, mask.data(), SharedPixelCount(source, target)));
+    const std::size_t count = SharedPixelCount(source, target);
+    KeepFlagged(target, 0, mask.data(), count);
+    return int(CountFlagged(mask.data(), count));
 }

@@ -67,17 +67,6 @@ VIZMAR_CLONE_HELPER BlockBytes GreyChangeOfBlock(uint8_t* previousGrey, const Pi
     return grey > old ? grey - old : old - grey;
 }
 
-// Sums of up to 257 blocks of bytes fit the 16-bit lanes.
-constexpr std::size_t kBlocksPerSum = 257;
-
-VIZMAR_CLONE_HELPER uint64_t SumOfLanes(BlockWords sums)
-{
-    uint64_t total = 0;
-    for (std::size_t lane = 0; lane < kBlockPixels; ++lane)
-        total += sums[lane];
-    return total;
-}
-
 VIZMAR_VECTOR_CLONES void GreyBlocks(uint8_t* pixels, std::size_t blocks)
 {
     for (std::size_t b = 0; b < blocks; ++b) {
@@ -86,41 +75,23 @@ VIZMAR_VECTOR_CLONES void GreyBlocks(uint8_t* pixels, std::size_t blocks)
     }
 }
 
-// FrameDelta over whole blocks; returns the sum of the changes.
-VIZMAR_VECTOR_CLONES uint64_t DeltaBlocks(uint8_t* previousGrey, uint8_t* pixels, std::size_t blocks)
+// FrameDelta over whole blocks.
+VIZMAR_VECTOR_CLONES void DeltaBlocks(uint8_t* previousGrey, uint8_t* pixels, std::size_t blocks)
 {
-    uint64_t sum = 0;
-    for (std::size_t first = 0; first < blocks; first += kBlocksPerSum) {
-        BlockWords sums{};
-        for (std::size_t b = first; b < std::min(blocks, first + kBlocksPerSum); ++b) {
-            uint8_t* bytes = pixels + b * kBlockBytes;
-            const BlockBytes change = GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes));
-            StorePixelBlock(bytes, Spread(change));
-            sums += __builtin_convertvector(change, BlockWords);
-        }
-        sum += SumOfLanes(sums);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        uint8_t* bytes = pixels + b * kBlockBytes;
+        StorePixelBlock(bytes, Spread(GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes))));
     }
-    return sum;
 }
 
-// FrameBinary over whole blocks, for a table that sets exactly the levels above threshold;
-// returns the number of pixels set.
-VIZMAR_VECTOR_CLONES uint64_t BinaryBlocks(uint8_t* previousGrey, uint8_t* pixels, std::size_t blocks,
-                                           uint8_t threshold)
+// FrameBinary over whole blocks, for a table that sets exactly the levels above threshold.
+VIZMAR_VECTOR_CLONES void BinaryBlocks(uint8_t* previousGrey, uint8_t* pixels, std::size_t blocks, uint8_t threshold)
 {
-    uint64_t setCount = 0;
-    for (std::size_t first = 0; first < blocks; first += kBlocksPerSum) {
-        BlockWords counts{};
-        for (std::size_t b = first; b < std::min(blocks, first + kBlocksPerSum); ++b) {
-            uint8_t* bytes = pixels + b * kBlockBytes;
-            const BlockBytes change = GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes));
-            const auto white = reinterpret_cast<BlockBytes>(change > threshold);
-            StorePixelBlock(bytes, Spread(white));
-            counts += __builtin_convertvector(white & 1, BlockWords);
-        }
-        setCount += SumOfLanes(counts);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        uint8_t* bytes = pixels + b * kBlockBytes;
+        const BlockBytes change = GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes));
+        StorePixelBlock(bytes, Spread(reinterpret_cast<BlockBytes>(change > threshold)));
     }
-    return setCount;
 }
 
 // The threshold t, 0 to 255, of a table whose entry g is 1 exactly for g > t; nothing for any
@@ -185,32 +156,27 @@ void ToGray(const ImageView& frame)
     }
 }
 
-long long FrameDelta(const ImageView& previousGrey, const ImageView& frame)
+void FrameDelta(const ImageView& previousGrey, const ImageView& frame)
 {
     if (!HasColourPixels(frame) || !CoversFrame(previousGrey, frame))
-        return 0;
+        return;
     const std::size_t blocks = WholeBlocks(frame);
-    auto sum = static_cast<long long>(DeltaBlocks(previousGrey.pixels, frame.pixels, blocks));
-    ForEachGreyChange(previousGrey, frame, blocks * kBlockPixels, [&sum](uint8_t* pixel, int change) {
-        SetGreyPixel(pixel, static_cast<uint8_t>(change));
-        sum += change;
-    });
-    return sum;
+    DeltaBlocks(previousGrey.pixels, frame.pixels, blocks);
+    ForEachGreyChange(previousGrey, frame, blocks * kBlockPixels,
+                      [](uint8_t* pixel, int change) { SetGreyPixel(pixel, static_cast<uint8_t>(change)); });
 }
 
-int FrameBinary(const ImageView& previousGrey, const ImageView& frame, const BinaryThreshold& binary)
+void FrameBinary(const ImageView& previousGrey, const ImageView& frame, const BinaryThreshold& binary)
 {
     if (!HasColourPixels(frame) || !CoversFrame(previousGrey, frame))
-        return 0;
+        return;
     const std::optional<uint8_t> step = StepOf(binary.table);
     const std::size_t blocks = step ? WholeBlocks(frame) : 0;
-    auto setCount = static_cast<int>(step ? BinaryBlocks(previousGrey.pixels, frame.pixels, blocks, *step) : 0);
-    ForEachGreyChange(previousGrey, frame, blocks * kBlockPixels, [&](uint8_t* pixel, int change) {
-        const uint8_t set = binary.table[change];
-        SetGreyPixel(pixel, static_cast<uint8_t>(255 * set));
-        setCount += set;
+    if (step)
+        BinaryBlocks(previousGrey.pixels, frame.pixels, blocks, *step);
+    ForEachGreyChange(previousGrey, frame, blocks * kBlockPixels, [&binary](uint8_t* pixel, int change) {
+        SetGreyPixel(pixel, static_cast<uint8_t>(255 * binary.table[change]));
     });
-    return setCount;
 }
 
 void UpdateOtsuThreshold(int height, int width, const uint8_t* pixels, BinaryThreshold& binary)

@@ -26,8 +26,8 @@ struct BinaryThreshold {
 
 void ToGray(const ImageView& frame);
 // previousGrey has the frame's geometry; byte i × bytesPerPixel holds pixel i's old grey.
-long long FrameDelta(const ImageView& previousGrey, const ImageView& frame);
-int FrameBinary(const ImageView& previousGrey, const ImageView& frame, const BinaryThreshold& binary);
+void FrameDelta(const ImageView& previousGrey, const ImageView& frame);
+void FrameBinary(const ImageView& previousGrey, const ImageView& frame, const BinaryThreshold& binary);
 void UpdateOtsuThreshold(int height, int width, const uint8_t* pixels, BinaryThreshold& binary);
 int OtsuThreshold(const std::array<uint32_t, 256>& histogram, uint32_t total);
 // newest and oldest are history slots; the frame receives the accumulator's pixels.

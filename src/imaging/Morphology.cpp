@@ -151,7 +151,8 @@ VIZMAR_CLONE_HELPER bool MaskByteChanges(const uint8_t* above, const uint8_t* he
 }
 
 // Grows or shrinks the mask bytes first to end − 1 of a row from the read copy's rows;
-// returns the rightmost changed column, or kNoChange.
+// returns the rightmost changed column, or kNoChange. Every iteration starts with the mask
+// equal to its read copy, so a byte that does not change is the read copy's.
 template <int mode>
 VIZMAR_CLONE_HELPER int MorphMaskRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, uint8_t* out,
                                      int first, int end)
@@ -163,7 +164,7 @@ VIZMAR_CLONE_HELPER int MorphMaskRow(const uint8_t* above, const uint8_t* here, 
         uint8_t lastInBlock = 0;
         for (int k = 0; k < std::min(kBlock, end - start); ++k) {
             const bool changes = MaskByteChanges<mode>(above, here, below, start + k);
-            out[start + k] = Choose(changes, kept, out[start + k]);
+            out[start + k] = Choose(changes, kept, here[start + k]);
             lastInBlock = std::max(lastInBlock, Choose(changes, uint8_t(k + 1), 0));
         }
         lastChange = lastInBlock != 0 ? start + lastInBlock - 1 : lastChange;
@@ -230,6 +231,9 @@ VIZMAR_VECTOR_CLONES void MorphMaskIn(uint8_t* readCopy, uint8_t* mask, int widt
     const auto row = [&](uint8_t* bytes, int y) { return bytes + std::size_t(y) * std::size_t(width); };
     for (int iteration = 0; iteration < count; ++iteration) {
         const int iterationTop = w.top;
+        // Each row goes back into the read copy as soon as the row below has read it, while
+        // both are still in the cache; a frame-sized copy at the end would fetch them again.
+        int refreshedUpTo = iterationTop;
         for (int y = iterationTop + 1; y < w.bottom - 1; ++y) {
             ClearMaskByte(mask, width, y, w.left);
             const uint8_t* above = row(readCopy, y - 1);
@@ -239,10 +243,12 @@ VIZMAR_VECTOR_CLONES void MorphMaskIn(uint8_t* readCopy, uint8_t* mask, int widt
             w.noteRow(y, lastChange, iterationTop,
                       [&](int x) { return MaskByteChanges<mode>(above, here, below, x); });
             ClearMaskByte(mask, width, y, w.right - 1);
+            CopyRows(mask, readCopy, std::size_t(width), y - 1, y);
+            refreshedUpTo = y;
         }
         if (iterationTop < w.bottom) {
             ClearMaskRow(mask, width, height, w.bottom - 1);
-            CopyRows(mask, readCopy, std::size_t(width), iterationTop, w.bottom);
+            CopyRows(mask, readCopy, std::size_t(width), refreshedUpTo, w.bottom);
         }
         w.endIteration();
     }

@@ -207,7 +207,7 @@ FrameReport ProcessFrame(FrameRecord& frame, PipelineState& state, const Pipelin
     RunInputMode(*view, state, options, every20th);
     const std::optional<int> passing = RunMaskAndMorphology(*view, state, options);
     if (options.lens)
-        CorrectLens(*view, options.lensParameter, state.scratch);
+        CorrectLens(*view, options.lensParameter, state.lensMap, state.scratch);
     if (options.sourceMode == kCameraSource)
         MirrorFrame(*view);
     CopyRecord(frame, state.bufferSet[kLastOutputBuffer], view->byteCount());

@@ -4,6 +4,7 @@
 #include "imaging/HsvMask.h"
 #include "imaging/HsvTable.h"
 #include "imaging/InputModes.h"
+#include "imaging/LensCorrection.h"
 
 #include <array>
 #include <optional>
@@ -66,6 +67,7 @@ struct PipelineState {
 
     // Scratch memory reused by every frame.
     MaskBuffers maskBuffers;
+    LensMap lensMap;
     std::vector<uint8_t> scratch;
 };
 

@@ -109,6 +109,22 @@ constexpr int ChannelWithPart2(int j)
     return s < 32 ? j : int(kBlockPixels) + LaneOf(j) * 16 + (s - 32);
 }
 
+// Byte j of part k stands for stream byte s = 16k + j of its run, byte s % 3 of pixel s / 3:
+// taken from the first two channels, then from the third.
+template <int k>
+constexpr int InterleaveFirstTwo(int j)
+{
+    const int s = 16 * k + PlaceInLane(j);
+    return (s % 3 == 1 ? int(kBlockPixels) : 0) + LaneOf(j) * 16 + s / 3;
+}
+
+template <int k>
+constexpr int InterleaveThird(int j)
+{
+    const int s = 16 * k + PlaceInLane(j);
+    return s % 3 == 2 ? int(kBlockPixels) + LaneOf(j) * 16 + s / 3 : j;
+}
+
 // Byte j of part k stands for stream byte 16k + j of its run, a byte of pixel (16k + j) / 3.
 template <int k>
 constexpr int SpreadPart(int j)
@@ -152,6 +168,15 @@ VIZMAR_CLONE_HELPER PixelBlock Spread(BlockBytes v)
 {
     using namespace pixel_block;
     return {{Shuffle<SpreadPart<0>>(v, v), Shuffle<SpreadPart<1>>(v, v), Shuffle<SpreadPart<2>>(v, v)}};
+}
+
+// The block whose pixel i has the bytes b0[i], b1[i] and b2[i].
+VIZMAR_CLONE_HELPER PixelBlock Interleave(BlockBytes b0, BlockBytes b1, BlockBytes b2)
+{
+    using namespace pixel_block;
+    return {{Shuffle<InterleaveThird<0>>(Shuffle<InterleaveFirstTwo<0>>(b0, b1), b2),
+             Shuffle<InterleaveThird<1>>(Shuffle<InterleaveFirstTwo<1>>(b0, b1), b2),
+             Shuffle<InterleaveThird<2>>(Shuffle<InterleaveFirstTwo<2>>(b0, b1), b2)}};
 }
 
 // The block with byte 0 of pixel i replaced by v[i]; the other bytes stay.

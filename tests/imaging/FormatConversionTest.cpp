@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace {
@@ -146,6 +147,30 @@ TEST(Yuy2ToRgb24, EvenWidthsGiveEveryColourAsThePixelConversion)
             const uint8_t* bgr = row + 3 * y;
             ASSERT_EQ((Rgb{bgr[2], bgr[1], bgr[0]}), expected) << "Y " << y << " U " << (line >> 8) << " V " << (line & 0xFF);
         }
+    }
+}
+
+// Lines are converted sixteen groups at a time and the rest group by group; every even width
+// up to five blocks, with random bytes, must still match the pixel conversion everywhere.
+TEST(Yuy2ToRgb24, EvenWidthsWithGroupsLeftOverMatchThePixelConversion)
+{
+    std::mt19937 random(11);
+    const int height = 3;
+    for (int width = 2; width <= 5 * 32 + 2; width += 2) {
+        std::vector<uint8_t> source(std::size_t(width) * height * 2);
+        for (uint8_t& byte : source)
+            byte = uint8_t(random());
+        std::vector<uint8_t> destination(std::size_t(width) * height * 3);
+
+        Yuy2ToRgb24(width, height, source.data(), destination.data());
+
+        for (int line = 0; line < height; ++line)
+            for (int x = 0; x < width; ++x) {
+                const uint8_t* group = source.data() + (std::size_t(line) * width + std::size_t(x / 2) * 2) * 2;
+                const Rgb expected = Unpack(YuvToRgbPixel(group[x % 2 * 2], group[1], group[3]));
+                const uint8_t* bgr = destination.data() + (std::size_t(height - 1 - line) * width + x) * 3;
+                ASSERT_EQ((Rgb{bgr[2], bgr[1], bgr[0]}), expected) << "width " << width << " line " << line << " x " << x;
+            }
     }
 }
 

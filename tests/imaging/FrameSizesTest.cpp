@@ -67,14 +67,12 @@ TEST_P(FrameSizes, InputModesGiveGreyPixels)
     std::vector<FrameRecord> ring(3, previous);
     ImageView view = ViewOf(frame);
 
+    // Against a black previous frame the difference is the grey itself.
     FrameRecord grey = frame;
     ToGray(ViewOf(grey));
-    long long greySum = 0;
-    for (std::size_t i = 0; i < view.pixelCount(); ++i)
-        greySum += ViewOf(grey).pixels[i * view.bytesPerPixel];
 
-    EXPECT_EQ(FrameDelta(ViewOf(previous), view), greySum);
-    EXPECT_TRUE(AllGrey(view));
+    FrameDelta(ViewOf(previous), view);
+    EXPECT_TRUE(std::equal(frame.data(), frame.data() + frame.size(), grey.data()));
     FrameBinary(ViewOf(previous), view, BinaryThreshold{});
     EXPECT_TRUE(AllGrey(view));
     AccumulateHistory(view, ViewOf(ring[0]), ViewOf(ring[1]), ViewOf(ring[2]));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 #include <vector>
@@ -149,4 +150,48 @@ TEST(CorrectLens, ReusesTheOutputBufferForFramesOfTheSameSize)
     const uint8_t* first = output.data();
     CorrectLens(ViewOf(frame), 7, output);
     EXPECT_EQ(output.data(), first);
+}
+
+// One map through frames of changing size and parameter must give, every time, what a map
+// made for that frame alone gives: a map kept from before would move pixels elsewhere.
+TEST(CorrectLens, KeptMapIsRebuiltWhenTheSizeOrParameterChanges)
+{
+    struct Step {
+        int width;
+        int height;
+        int32_t k;
+    };
+    const std::vector<Step> steps{
+        {320, 240, 10}, {320, 240, 10}, {320, 240, 40}, {240, 320, 40}, {64, 48, 40}, {48, 64, 40}, {320, 240, 10},
+    };
+    LensMap map;
+    std::vector<uint8_t> output;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << step.width << "x" << step.height << " k " << step.k);
+        FrameRecord kept = MakeFrame(step.width, step.height);
+        FrameRecord fresh = MakeFrame(step.width, step.height);
+        NumberPixels(ViewOf(kept));
+        NumberPixels(ViewOf(fresh));
+
+        CorrectLens(ViewOf(kept), step.k, map, output);
+        CorrectLens(ViewOf(fresh), step.k, output);
+
+        EXPECT_TRUE(std::equal(kept.data(), kept.data() + kept.size(), fresh.data()));
+        EXPECT_TRUE(map.Serves(step.width, step.height, step.k));
+    }
+}
+
+TEST(CorrectLens, KeptMapIsReusedWhileNothingChanges)
+{
+    FrameRecord frame = MakeFrame(32, 24);
+    LensMap map;
+    std::vector<uint8_t> output;
+    CorrectLens(ViewOf(frame), 5, map, output);
+    // A map marked with a different source for destination 0 shows whether it was used as kept.
+    map.sources[0] = 1;
+    SetPixel(ViewOf(frame), 0, 1, {1, 2, 3});
+
+    CorrectLens(ViewOf(frame), 5, map, output);
+
+    EXPECT_EQ(PixelAt(ViewOf(frame), 0, 0), (Bgr{1, 2, 3}));
 }

@@ -60,8 +60,6 @@ TEST(WideFrames, GreyIsTheWeightedSumOfEveryPixel)
 struct DeltaExpectation {
     std::vector<uint8_t> frame;
     std::vector<uint8_t> previous;
-    long long sum = 0;
-    int set = 0;
 };
 
 // The rule pixel by pixel; table null for the difference, else the binary picture.
@@ -76,8 +74,6 @@ DeltaExpectation ExpectedDelta(const Frame& frame, const Frame& previous, const 
         e.previous[i * step] = static_cast<uint8_t>(grey);
         const int out = table ? 255 * (*table)[change] : change;
         std::fill_n(p, 3, static_cast<uint8_t>(out));
-        e.sum += change;
-        e.set += table ? (*table)[change] : 0;
     }
     return e;
 }
@@ -95,14 +91,14 @@ TEST(WideFrames, DifferenceAndBinaryFollowThePreviousGreyOfEveryPixel)
         Frame frame(s.width, s.height, s.step, 2);
         Frame previous(s.width, s.height, s.step, 3);
         const DeltaExpectation delta = ExpectedDelta(frame, previous, nullptr);
-        EXPECT_EQ(FrameDelta(previous.view(), frame.view()), delta.sum);
+        FrameDelta(previous.view(), frame.view());
         EXPECT_EQ(frame.bytes, delta.frame);
         EXPECT_EQ(previous.bytes, delta.previous);
 
         for (const BinaryThreshold* table : {&binary, &unusual}) {
             Frame next(s.width, s.height, s.step, 4);
             const DeltaExpectation expected = ExpectedDelta(next, previous, &table->table);
-            EXPECT_EQ(FrameBinary(previous.view(), next.view(), *table), expected.set);
+            FrameBinary(previous.view(), next.view(), *table);
             EXPECT_EQ(next.bytes, expected.frame);
             EXPECT_EQ(previous.bytes, expected.previous);
         }
@@ -183,15 +179,12 @@ TEST_F(WideMask, BlackensExactlyThePixelsWhoseColourFails)
         Frame source(s.width, s.height, s.step, 7);
         Frame target(s.width, s.height, s.step, 8);
         Frame expected = target;
-        int passing = 0;
         for (std::size_t i = 0; i < source.pixels(); ++i) {
             const uint8_t* p = source.pixel(i);
-            if (InHsvRange(p[0], p[1], p[2], kWideRange))
-                ++passing;
-            else
+            if (!InHsvRange(p[0], p[1], p[2], kWideRange))
                 std::fill_n(expected.pixel(i), 3, 0);
         }
-        EXPECT_EQ(ApplyHsvMask(source.view(), target.view(), kWideRange), passing);
+        ApplyHsvMask(source.view(), target.view(), kWideRange);
         EXPECT_EQ(target.bytes, expected.bytes);
     }
 }
