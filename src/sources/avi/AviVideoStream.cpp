@@ -1,9 +1,8 @@
 #include "sources/avi/AviVideoStream.h"
 
-#include <QFile>
+#include "sources/avi/MediaFile.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 extern "C" {
@@ -31,34 +30,11 @@ std::optional<int64_t> FrameTimestamp(const AVFrame& frame)
 
 }  // namespace
 
-int AviVideoStream::Open(const QString& path)
-{
-    // The "file:" prefix and the protocol list keep a name such as "http://..." or
-    // "concat:..." from reaching anything but the local file system.
-    const QByteArray url = "file:" + QFile::encodeName(path);
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext* context = nullptr;
-    const int opened = avformat_open_input(&context, url.constData(), nullptr, &options);
-    av_dict_free(&options);
-    format_.reset(context);
-    return opened < 0 ? opened : 0;
-}
-
-bool AviVideoStream::IsAvi() const
-{
-    return format_ && std::strcmp(format_->iformat->name, "avi") == 0;
-}
+AviVideoStream::AviVideoStream(FormatContextPtr format) : format_(std::move(format)) {}
 
 bool AviVideoStream::SelectFirstVideoStream()
 {
-    for (unsigned i = 0; i < format_->nb_streams; ++i) {
-        AVStream* candidate = format_->streams[i];
-        if (stream_ == nullptr && candidate->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
-            stream_ = candidate;
-        else
-            candidate->discard = AVDISCARD_ALL;
-    }
+    stream_ = ::SelectFirstVideoStream(*format_);
     if (stream_ == nullptr)
         return false;
     frameCount_ = CountFrames();
@@ -67,19 +43,11 @@ bool AviVideoStream::SelectFirstVideoStream()
 
 bool AviVideoStream::OpenDecoder()
 {
-    const AVCodec* codec = avcodec_find_decoder(stream_->codecpar->codec_id);
-    if (codec == nullptr)
-        return false;
-    decoder_.reset(avcodec_alloc_context3(codec));
+    decoder_ = OpenVideoDecoder(*stream_);
     packet_.reset(av_packet_alloc());
     current_.reset(av_frame_alloc());
     upcoming_.reset(av_frame_alloc());
-    if (!decoder_ || !packet_ || !current_ || !upcoming_)
-        return false;
-    if (avcodec_parameters_to_context(decoder_.get(), stream_->codecpar) < 0)
-        return false;
-    decoder_->pkt_timebase = stream_->time_base;
-    return avcodec_open2(decoder_.get(), codec, nullptr) == 0;
+    return decoder_ && packet_ && current_ && upcoming_;
 }
 
 bool AviVideoStream::IsRawVideo() const
