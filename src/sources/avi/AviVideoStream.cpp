@@ -45,9 +45,7 @@ bool AviVideoStream::OpenDecoder()
 {
     decoder_ = OpenVideoDecoder(*stream_);
     packet_.reset(av_packet_alloc());
-    current_.reset(av_frame_alloc());
-    upcoming_.reset(av_frame_alloc());
-    return decoder_ && packet_ && current_ && upcoming_;
+    return frames_.Allocate() && decoder_ && packet_;
 }
 
 bool AviVideoStream::IsRawVideo() const
@@ -91,10 +89,11 @@ const AVFrame* AviVideoStream::FrameAt(int64_t position)
         return nullptr;
     if (!CanDecodeOnwardTo(position) && !SeekBefore(position))
         return nullptr;
-    DecodeUpTo(position);
-    if (!currentNumber_ || *currentNumber_ > position || FailedBetween(*currentNumber_, position))
+    frames_.AdvanceTo(position, [this] { return DecodeNextFrame(); });
+    const std::optional<int64_t> shown = frames_.currentNumber;
+    if (!shown || *shown > position || FailedBetween(*shown, position))
         return nullptr;
-    return current_.get();
+    return frames_.current.get();
 }
 
 std::optional<int64_t> AviVideoStream::KeyFrameAtOrBefore(int64_t number) const
@@ -110,10 +109,10 @@ std::optional<int64_t> AviVideoStream::KeyFrameAtOrBefore(int64_t number) const
 // to position than the current frame is.
 bool AviVideoStream::CanDecodeOnwardTo(int64_t position) const
 {
-    if (!currentNumber_ || *currentNumber_ > position)
+    if (!frames_.currentNumber || *frames_.currentNumber > position)
         return false;
     const std::optional<int64_t> keyFrame = KeyFrameAtOrBefore(position);
-    return !keyFrame || *keyFrame <= *currentNumber_ + 1;
+    return !keyFrame || *keyFrame <= *frames_.currentNumber + 1;
 }
 
 // The index holds chunk numbers. With B-frames a key frame can be shown after frames stored
@@ -130,10 +129,10 @@ bool AviVideoStream::SeekBefore(int64_t position)
         if (!DecodeNextFrame())
             return true;
         if (keyFrame == 0) {
-            upcomingNumber_ = std::min(*upcomingNumber_, position);
+            frames_.upcomingNumber = std::min(*frames_.upcomingNumber, position);
             return true;
         }
-        if (FrameTimestamp(*upcoming_) && *upcomingNumber_ <= position)
+        if (FrameTimestamp(*frames_.upcoming) && *frames_.upcomingNumber <= position)
             return true;
         target = keyFrame - 1;
     }
@@ -144,10 +143,7 @@ bool AviVideoStream::SeekTo(int64_t number)
     if (av_seek_frame(format_.get(), stream_->index, number, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
     avcodec_flush_buffers(decoder_.get());
-    av_frame_unref(current_.get());
-    av_frame_unref(upcoming_.get());
-    currentNumber_.reset();
-    upcomingNumber_.reset();
+    frames_.Clear();
     numbering_.Restart();
     lastSentNumber_.reset();
     failedNumbers_.clear();
@@ -155,27 +151,13 @@ bool AviVideoStream::SeekTo(int64_t number)
     return true;
 }
 
-// Afterwards the current frame is the last one numbered at or before position; a frame
-// beyond it stays waiting as the upcoming one.
-void AviVideoStream::DecodeUpTo(int64_t position)
-{
-    while (!currentNumber_ || *currentNumber_ != position) {
-        if (!upcomingNumber_ && !DecodeNextFrame())
-            return;
-        if (*upcomingNumber_ > position)
-            return;
-        std::swap(current_, upcoming_);
-        av_frame_unref(upcoming_.get());
-        currentNumber_ = std::exchange(upcomingNumber_, std::nullopt);
-    }
-}
-
 bool AviVideoStream::DecodeNextFrame()
 {
     for (;;) {
-        const int received = avcodec_receive_frame(decoder_.get(), upcoming_.get());
+        const int received = avcodec_receive_frame(decoder_.get(), frames_.upcoming.get());
         if (received == 0) {
-            upcomingNumber_ = numbering_.NumberNextFrame(FrameTimestamp(*upcoming_), decoder_->has_b_frames);
+            frames_.upcomingNumber =
+                numbering_.NumberNextFrame(FrameTimestamp(*frames_.upcoming), decoder_->has_b_frames);
             return true;
         }
         if (draining_)

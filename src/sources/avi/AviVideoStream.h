@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sources/avi/FrameNumbering.h"
+#include "sources/avi/DecodedFrames.h"
 #include "sources/avi/VideoStream.h"
 #include "sources/ffmpeg/FfmpegPointers.h"
 
@@ -38,7 +39,6 @@ private:
     bool CanDecodeOnwardTo(int64_t position) const;
     bool SeekBefore(int64_t position);
     bool SeekTo(int64_t number);
-    void DecodeUpTo(int64_t position);
     bool DecodeNextFrame();
     bool SendNextPacket();
     void NoteFailedPacket(std::optional<int64_t> number);
@@ -50,12 +50,7 @@ private:
     PacketPtr packet_;
     int64_t frameCount_ = 0;
 
-    // The last frame handed out and the one decoded after it, each with its number while
-    // it holds a frame.
-    FramePtr current_;
-    std::optional<int64_t> currentNumber_;
-    FramePtr upcoming_;
-    std::optional<int64_t> upcomingNumber_;
+    DecodedFrames frames_;
 
     FrameNumbering numbering_;
     std::optional<int64_t> lastSentNumber_;

@@ -66,17 +66,17 @@ bool DisplayOrderStream::IndexFrames(const Progress& progress)
             return false;
     }
     index_.Finish();
-    // Decoding starts from the beginning of a freshly opened file.
-    return Reopen();
+    // Decoding starts from the beginning of a freshly opened file. Should it not open again,
+    // no frame decodes and the file is refused as one that cannot be decoded.
+    Reopen();
+    return true;
 }
 
 bool DisplayOrderStream::OpenDecoder()
 {
     decoder_ = OpenVideoDecoder(*stream_, kMaxFramePixels);
     packet_.reset(av_packet_alloc());
-    current_.reset(av_frame_alloc());
-    upcoming_.reset(av_frame_alloc());
-    return decoder_ && packet_ && current_ && upcoming_;
+    return frames_.Allocate() && decoder_ && packet_;
 }
 
 // Some demuxers (a picture's, for one) cannot seek back; opening the file again always can.
@@ -98,11 +98,11 @@ const AVFrame* DisplayOrderStream::FrameAt(int64_t position)
 {
     if (!decoder_ || position < 0 || position >= FrameCount())
         return nullptr;
-    if (currentNumber_ == position)
-        return current_.get();
+    if (frames_.currentNumber == position)
+        return frames_.current.get();
     if (CanDecodeOnwardTo(position)) {
         DecodeUpTo(position);
-        return currentNumber_ == position ? current_.get() : nullptr;
+        return frames_.currentNumber == position ? frames_.current.get() : nullptr;
     }
     const int64_t keyPacket = index_.KeyPacketFor(position);
     SeekTo(keyPacket);
@@ -110,16 +110,17 @@ const AVFrame* DisplayOrderStream::FrameAt(int64_t position)
     // A decoder may hold back the last frames decoded from a key frame that does not
     // refresh everything (the I-frame of an open group of pictures): start once more from
     // the key frame before.
-    if (currentNumber_ != position && keyPacket > 0) {
+    if (frames_.currentNumber != position && keyPacket > 0) {
         SeekTo(index_.KeyPacketBefore(keyPacket));
         DecodeUpTo(position);
     }
-    return currentNumber_ == position ? current_.get() : nullptr;
+    return frames_.currentNumber == position ? frames_.current.get() : nullptr;
 }
 
 bool DisplayOrderStream::CanDecodeOnwardTo(int64_t position) const
 {
-    const bool notYetPassed = upcomingNumber_ ? *upcomingNumber_ <= position : !lastNumber_ || *lastNumber_ < position;
+    const std::optional<int64_t> waiting = frames_.upcomingNumber;
+    const bool notYetPassed = waiting ? *waiting <= position : !lastNumber_ || *lastNumber_ < position;
     return notYetPassed && index_.KeyPacketFor(position) <= nextPacket_;
 }
 
@@ -137,10 +138,7 @@ void DisplayOrderStream::SeekTo(int64_t keyPacket)
 void DisplayOrderStream::ResetDecoding(int64_t startPacket)
 {
     avcodec_flush_buffers(decoder_.get());
-    av_frame_unref(current_.get());
-    av_frame_unref(upcoming_.get());
-    currentNumber_.reset();
-    upcomingNumber_.reset();
+    frames_.Clear();
     lastNumber_.reset();
     startPacket_ = startPacket;
     nextPacket_ = startPacket;
@@ -155,32 +153,22 @@ bool DisplayOrderStream::RestartFromTheBeginning()
     return Reopen();
 }
 
-// Afterwards the current frame is the last one numbered at or before position; a frame
-// beyond it stays waiting as the upcoming one.
 void DisplayOrderStream::DecodeUpTo(int64_t position)
 {
-    while (!currentNumber_ || *currentNumber_ != position) {
-        if (!upcomingNumber_ && !DecodeNextFrame())
-            return;
-        if (*upcomingNumber_ > position)
-            return;
-        std::swap(current_, upcoming_);
-        av_frame_unref(upcoming_.get());
-        currentNumber_ = std::exchange(upcomingNumber_, std::nullopt);
-    }
+    frames_.AdvanceTo(position, [this] { return DecodeNextFrame(); });
 }
 
 bool DisplayOrderStream::DecodeNextFrame()
 {
     for (;;) {
-        const int received = avcodec_receive_frame(decoder_.get(), upcoming_.get());
+        const int received = avcodec_receive_frame(decoder_.get(), frames_.upcoming.get());
         if (received == 0) {
-            const int64_t number = NumberOf(*upcoming_);
+            const int64_t number = NumberOf(*frames_.upcoming);
             if (number < firstFrame_) {
-                av_frame_unref(upcoming_.get());
+                av_frame_unref(frames_.upcoming.get());
                 continue;
             }
-            upcomingNumber_ = number;
+            frames_.upcomingNumber = number;
             lastNumber_ = number;
             return true;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sources/avi/DisplayOrderIndex.h"
+#include "sources/avi/DecodedFrames.h"
 #include "sources/avi/VideoStream.h"
 #include "sources/ffmpeg/FfmpegPointers.h"
 
@@ -61,12 +62,7 @@ private:
     PacketPtr packet_;
     DisplayOrderIndex index_;
 
-    // The last frame handed out and the one decoded after it, each with its number while
-    // it holds a frame.
-    FramePtr current_;
-    std::optional<int64_t> currentNumber_;
-    FramePtr upcoming_;
-    std::optional<int64_t> upcomingNumber_;
+    DecodedFrames frames_;
     // The highest frame number put out since decoding started at startPacket_.
     std::optional<int64_t> lastNumber_;
 

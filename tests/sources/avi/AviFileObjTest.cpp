@@ -1,11 +1,7 @@
 #include "imaging/FormatConversion.h"
 #include "imaging/FrameRecord.h"
-#include "platform/ModalRunner.h"
-#include "sources/avi/AVIFileObj.h"
 #include "sources/avi/AviTestVideo.h"
-#include "support/TempFolder.h"
-
-#include <QMessageBox>
+#include "sources/avi/ReaderFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +15,7 @@ const QString kIncompatibleBitCount = "BitCounts is not compatible!";
 
 const QStringList kRaw24{"-c:v", "rawvideo", "-pix_fmt", "bgr24"};
 
-// Answers every message box with OK and keeps its text.
-class AviFileObjTest : public ::testing::Test {
+class AviFileObjTest : public ::testing::Test, protected ReaderFixture {
 protected:
     QString Write(const TestVideo& video, const QStringList& outputArguments, const QString& name = "video.avi")
     {
@@ -47,15 +42,6 @@ protected:
             EXPECT_TRUE(PixelsOf(*frame) == video.BottomUp(position)) << "position " << position;
         }
     }
-
-    TempFolder folder_;
-    AVIFileObj reader_;
-    QStringList messages_;
-    ScopedModalHook hook_{[this](QDialog& dialog) {
-        const auto* box = qobject_cast<QMessageBox*>(&dialog);
-        messages_.append(box != nullptr ? box->text() : QString("(not a message box)"));
-        return int(QMessageBox::Ok);
-    }};
 };
 
 TEST_F(AviFileObjTest, Raw24BitFramesComeBackExactAndBottomUp)

@@ -1,10 +1,7 @@
 #include "imaging/FrameRecord.h"
-#include "platform/ModalRunner.h"
-#include "sources/avi/AVIFileObj.h"
 #include "sources/avi/AviTestVideo.h"
-#include "support/TempFolder.h"
+#include "sources/avi/ReaderFixture.h"
 
-#include <QMessageBox>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -64,7 +61,7 @@ bool HasEncoder(const QString& name)
     return encoders.contains(" " + name.toUtf8() + " ");
 }
 
-class ContainerFilesTest : public ::testing::TestWithParam<ContainerCase> {
+class ContainerFilesTest : public ::testing::TestWithParam<ContainerCase>, protected ReaderFixture {
 protected:
     // The reader's frame at position, checked against the tool's frame of that index.
     std::vector<uint8_t> CheckedFrame(const TestVideo& reference, int position)
@@ -83,15 +80,6 @@ protected:
             << "position " << position;
         return pixels;
     }
-
-    TempFolder folder_;
-    AVIFileObj reader_;
-    QStringList messages_;
-    ScopedModalHook hook_{[this](QDialog& dialog) {
-        const auto* box = qobject_cast<QMessageBox*>(&dialog);
-        messages_.append(box != nullptr ? box->text() : QString("(not a message box)"));
-        return int(QMessageBox::Ok);
-    }};
 };
 
 TEST_P(ContainerFilesTest, EveryFrameInDisplayOrderWhetherPlayedOrSought)

@@ -1,12 +1,9 @@
 #include "imaging/BitmapFile.h"
 #include "imaging/FrameRecord.h"
-#include "platform/ModalRunner.h"
-#include "sources/avi/AVIFileObj.h"
 #include "sources/avi/AviTestVideo.h"
-#include "support/TempFolder.h"
+#include "sources/avi/ReaderFixture.h"
 
 #include <QFile>
-#include <QMessageBox>
 
 #include <gtest/gtest.h>
 
@@ -17,7 +14,7 @@ namespace {
 constexpr int kWidth = 96;
 constexpr int kHeight = 64;
 
-class PictureFilesTest : public ::testing::Test {
+class PictureFilesTest : public ::testing::Test, protected ReaderFixture {
 protected:
     // The picture as the reader's only frame, after checking what a one-frame file offers.
     std::vector<uint8_t> OnlyFrame(const QString& path)
@@ -47,15 +44,6 @@ protected:
         EXPECT_EQ(decoded.frames.size(), 1u);
         return decoded.frames.empty() ? std::vector<uint8_t>{} : decoded.BottomUp(0);
     }
-
-    TempFolder folder_;
-    AVIFileObj reader_;
-    QStringList messages_;
-    ScopedModalHook hook_{[this](QDialog& dialog) {
-        const auto* box = qobject_cast<QMessageBox*>(&dialog);
-        messages_.append(box != nullptr ? box->text() : QString("(not a message box)"));
-        return int(QMessageBox::Ok);
-    }};
 };
 
 // Lossless pictures come back byte for byte; lossy ones as the ffmpeg tool decodes them.
