@@ -2,6 +2,7 @@
 
 #include "about/CAboutDlg.h"
 #include "app/CameraView.h"
+#include "app/PausedFrameRedraw.h"
 #include "app/ControlFactory.h"
 #include "app/StringTable.h"
 #include "app/WindowMenu.h"
@@ -125,6 +126,28 @@ void CVizmarDlg::CreateSourceControl()
     widgets.frameSlider = controlAs<QSlider>(IDC_FRAME_SLIDER);
     widgets.frameCounter = controlAs<QLineEdit>(IDC_FRAME_COUNTER);
     m_pSourceControl = std::make_unique<SourceControl>(widgets, *this, m_State, m_Options);
+    m_pausedFrameRedraw = new PausedFrameRedraw(
+        *this, [this] { return ResultInputs(); }, [this] { m_pSourceControl->RedrawPausedFrame(); });
+}
+
+// Everything a frame's result depends on besides the frame itself.
+std::vector<int> CVizmarDlg::ResultInputs() const
+{
+    const HsvRange& range = m_State.hsvRange;
+    return {range.h0,
+            range.h1,
+            range.s0,
+            range.s1,
+            range.v0,
+            range.v1,
+            m_Options.inputMode,
+            m_Options.effect,
+            m_Options.mask,
+            m_Options.morphology,
+            upDown(IDC_EROSION_SPIN)->GetPos().position,
+            upDown(IDC_DILATION_SPIN)->GetPos().position,
+            m_Options.lens,
+            m_Options.lensParameter};
 }
 
 void CVizmarDlg::ProcessFrame(FrameRecord& frame, int rate)

@@ -13,11 +13,13 @@
 #include <QIcon>
 
 #include <memory>
+#include <vector>
 
 class CameraView;
 class ColourValueControls;
 class HsvPanel;
 class OptionControls;
+class PausedFrameRedraw;
 class PresetControls;
 class QMenu;
 class SourceControl;
@@ -93,6 +95,7 @@ private:
     void InitColourControls();
     void PlaceCameraView();
     void CreateSourceControl();
+    std::vector<int> ResultInputs() const;
     void ReadMorphologyCounts();
     void ShowReadOuts(const FrameReport& report);
     void OnDestroy();
@@ -116,4 +119,5 @@ private:
     std::unique_ptr<PresetControls> m_pPresets;
     // Last, so that the sources stop before anything they feed goes away.
     std::unique_ptr<SourceControl> m_pSourceControl;
+    PausedFrameRedraw* m_pausedFrameRedraw = nullptr;
 };

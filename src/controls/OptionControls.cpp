@@ -3,6 +3,7 @@
 #include "controls/FocusOutHandler.h"
 #include "controls/LeadingInteger.h"
 #include "controls/UpDownControl.h"
+#include "platform/CheckHandler.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -22,9 +23,9 @@ OptionControls::OptionControls(PipelineOptions& options, const OptionWidgets& wi
 {
     connect(m_Widgets.input, &QComboBox::activated, this, &OptionControls::OnInputModeSelected);
     connect(m_Widgets.effect, &QComboBox::activated, this, &OptionControls::OnEffectSelected);
-    connect(m_Widgets.mask, &QAbstractButton::clicked, this, &OptionControls::OnMaskClicked);
-    connect(m_Widgets.erosion, &QAbstractButton::clicked, this, &OptionControls::OnErosionClicked);
-    connect(m_Widgets.lens, &QAbstractButton::clicked, this, &OptionControls::OnLensClicked);
+    ConnectCheckHandler(m_Widgets.mask, this, [this] { OnMaskClicked(); });
+    ConnectCheckHandler(m_Widgets.erosion, this, [this] { OnErosionClicked(); });
+    ConnectCheckHandler(m_Widgets.lens, this, [this] { OnLensClicked(); });
     OnFocusOut(m_Widgets.lensSpin->Buddy(), this, [this] { OnKillFocusLensParameter(); });
 }
 

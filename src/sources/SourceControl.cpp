@@ -1,6 +1,9 @@
 #include "sources/SourceControl.h"
 
 #include "imaging/Pipeline.h"
+#include "platform/CheckHandler.h"
+#include "platform/MessageBox.h"
+#include "sources/FileDropTarget.h"
 #include "sources/SourceHost.h"
 
 #include <QAbstractButton>
@@ -8,6 +11,11 @@
 #include <QSlider>
 
 #include <array>
+
+namespace {
+const QString kCameraConnectedOnDrop =
+    QStringLiteral("A camera is connected.\r\nPress \"Del Cam\" before dropping a file to open.");
+}  // namespace
 
 SourceControl::SourceControl(const SourceWidgets& widgets, SourceHost& host, PipelineState& state,
                              PipelineOptions& options)
@@ -18,6 +26,7 @@ SourceControl::SourceControl(const SourceWidgets& widgets, SourceHost& host, Pip
     , m_AviFile(widgets, host, state, m_Sound)
 {
     ConnectWidgets();
+    new FileDropTarget(m_Widgets.owner, [this](const QString& path) { OnFileDropped(path); });
 }
 
 SourceControl::~SourceControl()
@@ -30,8 +39,8 @@ void SourceControl::ConnectWidgets()
     connect(m_Widgets.addCam, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedAddCam);
     connect(m_Widgets.deleteCam, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedDeleteCam);
     connect(m_Widgets.camSetup, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedCamSetup);
-    connect(m_Widgets.webCamera, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedWebCamera);
-    connect(m_Widgets.aviFile, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedAviFile);
+    ConnectCheckHandler(m_Widgets.webCamera, this, [this] { OnBnClickedWebCamera(); });
+    ConnectCheckHandler(m_Widgets.aviFile, this, [this] { OnBnClickedAviFile(); });
     // The user's moves of the slider, dragged or by key, and the release of a drag.
     connect(m_Widgets.frameSlider, &QSlider::valueChanged, this, [this] { m_AviFile.OnHScroll(); });
     connect(m_Widgets.frameSlider, &QSlider::sliderReleased, this,
@@ -88,6 +97,28 @@ void SourceControl::OnBnClickedAviFile()
     if (m_Widgets.aviFile->isChecked())
         m_Options.sourceMode = kAviFileSource;
     UpdateSourceButtons();
+}
+
+// A dropped file opens as "Open" would open it, in file mode; a file that cannot be loaded
+// leaves everything as it was, also an open file and the mode.
+void SourceControl::OnFileDropped(const QString& path)
+{
+    if (m_Cameras.HasCamera()) {
+        ShowMessageBox(m_Widgets.owner, kCameraConnectedOnDrop);
+        return;
+    }
+    std::unique_ptr<AVIFileObj> file = m_AviFile.LoadDroppedFile(path);
+    if (!file)
+        return;
+    if (!FileMode())
+        m_Widgets.aviFile->setChecked(true);
+    m_AviFile.ReplaceFile(std::move(file));
+}
+
+void SourceControl::RedrawPausedFrame()
+{
+    if (FileMode())
+        m_AviFile.RedrawPausedFrame();
 }
 
 void SourceControl::UpdateSourceButtons()
