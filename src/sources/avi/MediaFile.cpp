@@ -3,14 +3,39 @@
 #include <QFile>
 
 #include <cstring>
+#include <mutex>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 
+namespace {
+
+// Every packet a demuxer reads is a fresh buffer, up to megabytes for raw or high-rate video.
+// By default glibc maps buffers that large anew and gives them back on free, so each frame
+// pays for a megabyte of fresh zeroed pages, many times what reading and copying it costs.
+// Kept on the heap, the next packet reuses the memory of the one before.
+void KeepPacketBuffersOnTheHeap()
+{
+#if defined(__GLIBC__)
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 32 << 20);
+        mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    });
+#endif
+}
+
+}  // namespace
+
 int OpenMediaFile(const QString& path, FormatContextPtr& format)
 {
+    KeepPacketBuffersOnTheHeap();
     // The "file:" prefix and the protocol list keep a name such as "http://..." or
     // "concat:..." from reaching anything but the local file system.
     const QByteArray url = "file:" + QFile::encodeName(path);
