@@ -26,6 +26,8 @@ public:
     int64_t FrameTime(int64_t frame) const { return frameTimes_[std::size_t(frame)]; }
     // The frame shown at time, if a frame has that time.
     std::optional<int64_t> FrameAtTime(int64_t time) const;
+    // The last packet in decode order that carries frame.
+    int64_t PacketOfFrame(int64_t frame) const { return framePackets_[std::size_t(frame)]; }
     // The packet's place in decode order, if it was indexed.
     std::optional<int64_t> DecodeIndexOf(const PacketId& id) const;
     // The key frame packet to start decoding at for frame: the last one in decode order,

@@ -11,6 +11,10 @@ extern "C" {
 
 namespace {
 
+// More than any decoder holds frames back to put them in display order: a frame shown
+// after the sought one is stored no more than this many packets before it.
+constexpr int64_t kReorderWindowPackets = 16;
+
 // How many packets are read between two progress reports while indexing.
 constexpr int kPacketsPerProgressReport = 64;
 
@@ -106,6 +110,7 @@ const AVFrame* DisplayOrderStream::FrameAt(int64_t position)
     }
     const int64_t keyPacket = index_.KeyPacketFor(position);
     SeekTo(keyPacket);
+    soughtPacket_ = index_.PacketOfFrame(position);
     DecodeUpTo(position);
     // A decoder may hold back the last frames decoded from a key frame that does not
     // refresh everything (the I-frame of an open group of pictures): start once more from
@@ -141,6 +146,7 @@ void DisplayOrderStream::ResetDecoding(int64_t startPacket)
     frames_.Clear();
     lastNumber_.reset();
     startPacket_ = startPacket;
+    soughtPacket_.reset();
     nextPacket_ = startPacket;
     reachedStart_ = false;
     restarted_ = false;
@@ -208,6 +214,10 @@ bool DisplayOrderStream::SendNextPacket()
         }
         reachedStart_ = true;
         nextPacket_ = *decodeIndex + 1;
+        // On the way to a sought frame, frames nothing refers to and shown well before it
+        // need not be decoded at all.
+        const bool farBefore = soughtPacket_ && *decodeIndex + kReorderWindowPackets < *soughtPacket_;
+        decoder_->skip_frame = farBefore ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         // A packet the decoder refuses leaves its frame out; the frames after still come.
         const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
         av_packet_unref(packet_.get());

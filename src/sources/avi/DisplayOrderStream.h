@@ -72,6 +72,8 @@ private:
     bool restarted_ = false;
     // Frames before the start packet's own frame cannot be decoded properly from it.
     int64_t firstFrame_ = 0;
+    // The packet of the frame a seek is decoding towards.
+    std::optional<int64_t> soughtPacket_;
     // The packet the decoder needs next, in decode order.
     int64_t nextPacket_ = 0;
     bool draining_ = false;
