@@ -57,16 +57,16 @@ void CAboutDlg::CreateControls()
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     // Right-aligned, so that fitting it to the address grows it to the left, inside the box.
-    m_pHyperLink = new CHyperLink(this);
-    m_pHyperLink->setObjectName(QString::number(kLinkId));
-    m_pHyperLink->setText(kMakerAddress);
-    m_pHyperLink->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    m_pHyperLink->setGeometry(DialogRectToPixels(223, 103, 93, 13, units));
+    m_hyperLink = new CHyperLink(this);
+    m_hyperLink->setObjectName(QString::number(kLinkId));
+    m_hyperLink->setText(kMakerAddress);
+    m_hyperLink->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    m_hyperLink->setGeometry(DialogRectToPixels(223, 103, 93, 13, units));
 }
 
 void CAboutDlg::OnInitDialog()
 {
-    m_pHyperLink->Attach();
-    m_pHyperLink->SetLinkTarget(kMakerAddress);
-    m_pHyperLink->SetUnderlineMode(CHyperLink::UnderlineAlways);
+    m_hyperLink->Attach();
+    m_hyperLink->SetLinkTarget(kMakerAddress);
+    m_hyperLink->SetUnderlineMode(CHyperLink::UnderlineAlways);
 }

@@ -16,11 +16,11 @@ public:
 
     explicit CAboutDlg(QWidget* parent = nullptr);
 
-    CHyperLink& HyperLink() { return *m_pHyperLink; }
+    CHyperLink& HyperLink() { return *m_hyperLink; }
 
 private:
     void CreateControls();
     void OnInitDialog();
 
-    CHyperLink* m_pHyperLink = nullptr;
+    CHyperLink* m_hyperLink = nullptr;
 };

@@ -85,13 +85,13 @@ CGlobal::CGlobal()
 {
     ReadRegistry();
     if (Debug != 0)
-        m_pDebugLog = std::fopen(kDebugLogFileName, "a");
+        m_debugLog = std::fopen(kDebugLogFileName, "a");
 }
 
 CGlobal::~CGlobal()
 {
-    if (m_pDebugLog)
-        std::fclose(m_pDebugLog);
+    if (m_debugLog)
+        std::fclose(m_debugLog);
 }
 
 void CGlobal::ReadRegistry()

@@ -26,7 +26,7 @@ public:
     // 0 when the store could not be written.
     int WriteRegistry();
 
-    bool HasDebugLog() const { return m_pDebugLog != nullptr; }
+    bool HasDebugLog() const { return m_debugLog != nullptr; }
 
     QString DataPath;
     int32_t TransPreview = 60;
@@ -49,7 +49,7 @@ public:
     int32_t Fps = 30;
 
 private:
-    std::FILE* m_pDebugLog = nullptr;
+    std::FILE* m_debugLog = nullptr;
 };
 
 // The debug log's file name, relative to the current folder.

@@ -39,9 +39,9 @@ CVizmarDlg::CVizmarDlg(QWidget* parent)
     setWindowTitle(QStringLiteral("Web Cam HSV Color Filter"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFont(QStringLiteral("Tahoma"), 8));
-    m_Units = BaseUnitsOf(font());
-    setFixedSize(DialogSizeToPixels(kMainDialogWidth, kMainDialogHeight, m_Units));
-    m_Controls = CreateControls(this, MainDialogTemplate(), m_Units);
+    m_units = BaseUnitsOf(font());
+    setFixedSize(DialogSizeToPixels(kMainDialogWidth, kMainDialogHeight, m_units));
+    m_controls = CreateControls(this, MainDialogTemplate(), m_units);
     connect(controlAs<QPushButton>(IDC_EXIT), &QPushButton::clicked, this, &QDialog::reject);
     OnInitDialog();
 }
@@ -58,7 +58,7 @@ UpDownControl* CVizmarDlg::upDown(int id) const
 
 void CVizmarDlg::OnInitDialog()
 {
-    m_pWindowMenu = CreateWindowMenu(this, [this](unsigned command) { OnSysCommand(command, 0); });
+    m_windowMenu = CreateWindowMenu(this, [this](unsigned command) { OnSysCommand(command, 0); });
     setWindowIcon(m_hIcon);
     m_rcCam = control(IDC_CAM_GROUP)->geometry();
     m_rcOldMask = control(IDC_OLD_MASK)->geometry();
@@ -67,23 +67,23 @@ void CVizmarDlg::OnInitDialog()
     CreateOptionControls();
     CreatePresetControls();
     FillComboBoxes();
-    m_pHsvPanel->InitHsvPanel(control(IDC_HSV_GROUP)->geometry());
+    m_hsvPanel->InitHsvPanel(control(IDC_HSV_GROUP)->geometry());
     PlaceCameraView();
     InitColourControls();
-    m_Options.mask = false;
-    m_Options.morphology = false;
-    m_pColourControls->SetSpinRanges();
-    m_pColourControls->SyncSpins();
+    m_options.mask = false;
+    m_options.morphology = false;
+    m_colourControls->SetSpinRanges();
+    m_colourControls->SyncSpins();
     controlAs<QLineEdit>(IDC_FPS)->setText(QStringLiteral("N/A"));
     controlAs<QAbstractButton>(IDC_WEB_CAMERA)->setChecked(true);
     CreateSourceControl();
-    m_pSourceControl->UpdateSourceButtons();
-    m_Options.inputMode = controlAs<QComboBox>(IDC_INPUT)->currentIndex();
+    m_sourceControl->UpdateSourceButtons();
+    m_options.inputMode = controlAs<QComboBox>(IDC_INPUT)->currentIndex();
     UpdateErosionEnabled();
     ResetInputState();
-    m_pColourControls->UpdateColour();
+    m_colourControls->UpdateColour();
     BuildHsvTable();
-    m_State.binary.Set(20);
+    m_state.binary.Set(20);
 }
 
 void CVizmarDlg::FillComboBoxes()
@@ -96,11 +96,11 @@ void CVizmarDlg::FillComboBoxes()
     for (const QString& effect : kIdsEffects)
         effects->addItem(effect);
     effects->setCurrentIndex(0);
-    m_pPresets->LoadPresets();
+    m_presets->LoadPresets();
     effects->setCurrentIndex(0);
     auto* inputs = controlAs<QComboBox>(IDC_INPUT);
     inputs->addItems(kInputModes);
-    inputs->setCurrentIndex(m_Options.inputMode);
+    inputs->setCurrentIndex(m_options.inputMode);
 }
 
 // The picture sits inside the group's frame, below its caption.
@@ -108,8 +108,8 @@ void CVizmarDlg::PlaceCameraView()
 {
     m_rcCam.adjust(5, 5, -5, -5);
     m_rcCam.adjust(-3, 10, 0, 0);
-    m_pCameraView = new CameraView(this);
-    m_pCameraView->setGeometry(m_rcCam);
+    m_cameraView = new CameraView(this);
+    m_cameraView->setGeometry(m_rcCam);
 }
 
 void CVizmarDlg::CreateSourceControl()
@@ -125,39 +125,39 @@ void CVizmarDlg::CreateSourceControl()
     widgets.fps = control(IDC_FPS);
     widgets.frameSlider = controlAs<QSlider>(IDC_FRAME_SLIDER);
     widgets.frameCounter = controlAs<QLineEdit>(IDC_FRAME_COUNTER);
-    m_pSourceControl = std::make_unique<SourceControl>(widgets, *this, m_State, m_Options);
+    m_sourceControl = std::make_unique<SourceControl>(widgets, *this, m_state, m_options);
     m_pausedFrameRedraw = new PausedFrameRedraw(
-        *this, [this] { return ResultInputs(); }, [this] { m_pSourceControl->RedrawPausedFrame(); });
+        *this, [this] { return ResultInputs(); }, [this] { m_sourceControl->RedrawPausedFrame(); });
 }
 
 // Everything a frame's result depends on besides the frame itself.
 std::vector<int> CVizmarDlg::ResultInputs() const
 {
-    const HsvRange& range = m_State.hsvRange;
+    const HsvRange& range = m_state.hsvRange;
     return {range.h0,
             range.h1,
             range.s0,
             range.s1,
             range.v0,
             range.v1,
-            m_Options.inputMode,
-            m_Options.effect,
-            m_Options.mask,
-            m_Options.morphology,
+            m_options.inputMode,
+            m_options.effect,
+            m_options.mask,
+            m_options.morphology,
             upDown(IDC_EROSION_SPIN)->GetPos().position,
             upDown(IDC_DILATION_SPIN)->GetPos().position,
-            m_Options.lens,
-            m_Options.lensParameter};
+            m_options.lens,
+            m_options.lensParameter};
 }
 
 void CVizmarDlg::ProcessFrame(FrameRecord& frame, int rate)
 {
     ReadMorphologyCounts();
     const FrameContext context{rate, ElapsedMilliseconds(), QFile::encodeName(ProgramFolder()).toStdString()};
-    const FrameReport report = ::ProcessFrame(frame, m_State, m_Options, context);
+    const FrameReport report = ::ProcessFrame(frame, m_state, m_options, context);
     if (!report.processed)
         return;
-    m_pCameraView->DrawFrame(frame);
+    m_cameraView->DrawFrame(frame);
     ShowReadOuts(report);
 }
 
@@ -165,8 +165,8 @@ void CVizmarDlg::ProcessFrame(FrameRecord& frame, int rate)
 // position leaves the spin's last good one.
 void CVizmarDlg::ReadMorphologyCounts()
 {
-    m_Options.erosionCount = upDown(IDC_EROSION_SPIN)->GetPos().position;
-    m_Options.dilationCount = upDown(IDC_DILATION_SPIN)->GetPos().position;
+    m_options.erosionCount = upDown(IDC_EROSION_SPIN)->GetPos().position;
+    m_options.dilationCount = upDown(IDC_DILATION_SPIN)->GetPos().position;
 }
 
 void CVizmarDlg::ShowReadOuts(const FrameReport& report)
@@ -179,18 +179,18 @@ void CVizmarDlg::ShowReadOuts(const FrameReport& report)
 
 void CVizmarDlg::ClearDisplay()
 {
-    m_pCameraView->FillWhite();
+    m_cameraView->FillWhite();
 }
 
 void CVizmarDlg::UpdateErosionEnabled()
 {
-    const bool binaryInput = m_Options.inputMode == kBinary || m_Options.inputMode == kOtsuBin;
-    control(IDC_EROSION)->setEnabled(binaryInput || m_Options.mask);
+    const bool binaryInput = m_options.inputMode == kBinary || m_options.inputMode == kOtsuBin;
+    control(IDC_EROSION)->setEnabled(binaryInput || m_options.mask);
 }
 
 void CVizmarDlg::ResetInputState()
 {
-    ::ResetInputState(m_State);
+    ::ResetInputState(m_state);
 }
 
 void CVizmarDlg::OnSysCommand(unsigned nID, qintptr)
@@ -223,7 +223,7 @@ void CVizmarDlg::keyPressEvent(QKeyEvent* event)
 
 void CVizmarDlg::contextMenuEvent(QContextMenuEvent* event)
 {
-    m_pWindowMenu->popup(event->globalPos());
+    m_windowMenu->popup(event->globalPos());
 }
 
 void CVizmarDlg::done(int result)
@@ -235,10 +235,10 @@ void CVizmarDlg::done(int result)
 // Stops every source, then releases every buffer and the lookup table; safe to run again.
 void CVizmarDlg::OnDestroy()
 {
-    m_pSourceControl->OnDestroy();
-    m_pPresets->FreePresetList();
-    ReleaseFrameBuffers(m_State);
-    for (FrameRecord& buffer : m_State.bufferSet)
+    m_sourceControl->OnDestroy();
+    m_presets->FreePresetList();
+    ReleaseFrameBuffers(m_state);
+    for (FrameRecord& buffer : m_state.bufferSet)
         buffer.release();
     FreeHsvTable();
 }

@@ -37,7 +37,7 @@ public:
     ~CVizmarDlg() override;
 
     // A control of the template by identifier, or null for an identifier it does not have.
-    QWidget* control(int id) const { return m_Controls.value(id); }
+    QWidget* control(int id) const { return m_controls.value(id); }
     template <class Control>
     Control* controlAs(int id) const
     {
@@ -46,16 +46,16 @@ public:
     UpDownControl* upDown(int id) const;
 
     CGlobal& global() { return m_Global; }
-    PipelineState& pipelineState() { return m_State; }
-    PipelineOptions& pipelineOptions() { return m_Options; }
-    CameraView& cameraView() { return *m_pCameraView; }
-    CurrentColour& currentColour() { return m_Colour; }
-    HsvPanel& hsvPanel() { return *m_pHsvPanel; }
-    ColourValueControls& colourControls() { return *m_pColourControls; }
-    PresetControls& presets() { return *m_pPresets; }
-    SourceControl& sourceControl() { return *m_pSourceControl; }
-    QMenu& windowMenu() { return *m_pWindowMenu; }
-    const DialogBaseUnits& baseUnits() const { return m_Units; }
+    PipelineState& pipelineState() { return m_state; }
+    PipelineOptions& pipelineOptions() { return m_options; }
+    CameraView& cameraView() { return *m_cameraView; }
+    CurrentColour& currentColour() { return m_colour; }
+    HsvPanel& hsvPanel() { return *m_hsvPanel; }
+    ColourValueControls& colourControls() { return *m_colourControls; }
+    PresetControls& presets() { return *m_presets; }
+    SourceControl& sourceControl() { return *m_sourceControl; }
+    QMenu& windowMenu() { return *m_windowMenu; }
+    const DialogBaseUnits& baseUnits() const { return m_units; }
 
     // Where frames are drawn, and the two swatch frames, in dialog coordinates.
     const QRect& cameraRect() const { return m_rcCam; }
@@ -102,22 +102,22 @@ private:
 
     CGlobal m_Global;
     QIcon m_hIcon;
-    PipelineState m_State;
-    PipelineOptions m_Options;
-    DialogBaseUnits m_Units;
-    QHash<int, QWidget*> m_Controls;
-    CameraView* m_pCameraView = nullptr;
-    QMenu* m_pWindowMenu = nullptr;
+    PipelineState m_state;
+    PipelineOptions m_options;
+    DialogBaseUnits m_units;
+    QHash<int, QWidget*> m_controls;
+    CameraView* m_cameraView = nullptr;
+    QMenu* m_windowMenu = nullptr;
     QRect m_rcCam;
     QRect m_rcOldMask;
     QRect m_rcNewMask;
-    CurrentColour m_Colour;
-    GlobalColourSettings m_ColourSettings{m_Global};
-    HsvPanel* m_pHsvPanel = nullptr;
-    std::unique_ptr<ColourValueControls> m_pColourControls;
-    std::unique_ptr<OptionControls> m_pOptionControls;
-    std::unique_ptr<PresetControls> m_pPresets;
+    CurrentColour m_colour;
+    GlobalColourSettings m_colourSettings{m_Global};
+    HsvPanel* m_hsvPanel = nullptr;
+    std::unique_ptr<ColourValueControls> m_colourControls;
+    std::unique_ptr<OptionControls> m_optionControls;
+    std::unique_ptr<PresetControls> m_presets;
     // Last, so that the sources stop before anything they feed goes away.
-    std::unique_ptr<SourceControl> m_pSourceControl;
+    std::unique_ptr<SourceControl> m_sourceControl;
     PausedFrameRedraw* m_pausedFrameRedraw = nullptr;
 };

@@ -16,7 +16,7 @@
 
 void CVizmarDlg::CreateColourControls()
 {
-    m_pHsvPanel = new HsvPanel(m_Colour, this);
+    m_hsvPanel = new HsvPanel(m_colour, this);
     auto* oldMask = new ColourSwatch(QStringLiteral("Old Mask"), this);
     oldMask->setGeometry(m_rcOldMask);
     auto* newMask = new ColourSwatch(QStringLiteral("New Mask"), this);
@@ -32,10 +32,10 @@ void CVizmarDlg::CreateColourControls()
     widgets.erosionSpin = upDown(IDC_EROSION_SPIN);
     widgets.dilationSpin = upDown(IDC_DILATION_SPIN);
     widgets.lensSpin = upDown(IDC_LENS_SPIN);
-    widgets.panel = m_pHsvPanel;
+    widgets.panel = m_hsvPanel;
     widgets.oldMask = oldMask;
     widgets.newMask = newMask;
-    m_pColourControls = std::make_unique<ColourValueControls>(m_Colour, widgets, m_ColourSettings, m_State.hsvRange);
+    m_colourControls = std::make_unique<ColourValueControls>(m_colour, widgets, m_colourSettings, m_state.hsvRange);
 }
 
 void CVizmarDlg::CreateOptionControls()
@@ -48,7 +48,7 @@ void CVizmarDlg::CreateOptionControls()
     widgets.lens = controlAs<QAbstractButton>(IDC_LENS);
     widgets.lensSpin = upDown(IDC_LENS_SPIN);
     OptionActions actions{[this] { UpdateErosionEnabled(); }, [this] { ResetInputState(); }};
-    m_pOptionControls = std::make_unique<OptionControls>(m_Options, widgets, std::move(actions));
+    m_optionControls = std::make_unique<OptionControls>(m_options, widgets, std::move(actions));
 }
 
 void CVizmarDlg::CreatePresetControls()
@@ -58,24 +58,24 @@ void CVizmarDlg::CreatePresetControls()
     widgets.save = controlAs<QAbstractButton>(IDC_SAVE);
     widgets.saveAs = controlAs<QAbstractButton>(IDC_SAVE_AS);
     widgets.del = controlAs<QAbstractButton>(IDC_DELETE_PRESET);
-    m_pPresets = std::make_unique<PresetControls>(*this, widgets, m_Colour, *m_pColourControls, m_ColourSettings);
+    m_presets = std::make_unique<PresetControls>(*this, widgets, m_colour, *m_colourControls, m_colourSettings);
 }
 
 void CVizmarDlg::AddBuiltInPresets()
 {
-    m_pPresets->AddPreset(kIdsRedPreset, {333, 60, 127, 0, 104, 0});
-    m_pPresets->AddPreset(kIdsGreenPreset, {105, 76, 40, 0, 54, 0});
-    m_pPresets->AddPreset(kIdsBluePreset, {218, 60, 104, 0, 54, 0});
+    m_presets->AddPreset(kIdsRedPreset, {333, 60, 127, 0, 104, 0});
+    m_presets->AddPreset(kIdsGreenPreset, {105, 76, 40, 0, 54, 0});
+    m_presets->AddPreset(kIdsBluePreset, {218, 60, 104, 0, 54, 0});
 }
 
 // The starting colour and widths come from the settings; the Old Mask starts as the current
 // colour.
 void CVizmarDlg::InitColourControls()
 {
-    m_Colour.m_hsv = {m_Global.HsvH0, m_Global.HsvS0, m_Global.HsvV0};
-    m_pColourControls->MarkGeometryReady();
-    m_Colour.m_rgb = HsvToRgb(m_Colour.m_hsv);
-    m_Colour.m_rgbOld = m_Colour.m_rgb;
-    m_pColourControls->PaintOldMask();
-    m_pColourControls->SetWidthTexts(m_Global.HsvH1, m_Global.HsvS1, m_Global.HsvV1);
+    m_colour.m_hsv = {m_Global.HsvH0, m_Global.HsvS0, m_Global.HsvV0};
+    m_colourControls->MarkGeometryReady();
+    m_colour.m_rgb = HsvToRgb(m_colour.m_hsv);
+    m_colour.m_rgbOld = m_colour.m_rgb;
+    m_colourControls->PaintOldMask();
+    m_colourControls->SetWidthTexts(m_Global.HsvH1, m_Global.HsvS1, m_Global.HsvV1);
 }

@@ -29,7 +29,7 @@ CameraView::CameraView(QWidget* parent)
 void CameraView::FillWhite()
 {
     MatchPictureToSize();
-    m_Picture.fill(Qt::white);
+    m_picture.fill(Qt::white);
     update();
 }
 
@@ -37,11 +37,11 @@ bool CameraView::DrawFrame(const FrameRecord& frame)
 {
     const QImage pixels = WrapPixels(frame);
     MatchPictureToSize();
-    if (pixels.isNull() || m_Picture.isNull())
+    if (pixels.isNull() || m_picture.isNull())
         return false;
     const int drawnWidth = width();
     const int drawnHeight = static_cast<int>(static_cast<long long>(drawnWidth) * pixels.height() / pixels.width());
-    QPainter painter(&m_Picture);
+    QPainter painter(&m_picture);
     // Rows come bottom-up: draw them upside down.
     painter.translate(0, drawnHeight);
     painter.scale(1, -1);
@@ -55,15 +55,15 @@ void CameraView::paintEvent(QPaintEvent*)
 {
     MatchPictureToSize();
     QPainter painter(this);
-    painter.drawImage(0, 0, m_Picture);
+    painter.drawImage(0, 0, m_picture);
 }
 
 // Resize events wait until the dialog is shown, but frames may be drawn before that.
 void CameraView::MatchPictureToSize()
 {
-    if (m_Picture.size() == size())
+    if (m_picture.size() == size())
         return;
-    m_Picture = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    m_picture = QImage(size(), QImage::Format_ARGB32_Premultiplied);
     // Until something is drawn, the dialog's background shows through.
-    m_Picture.fill(Qt::transparent);
+    m_picture.fill(Qt::transparent);
 }

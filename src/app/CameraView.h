@@ -22,7 +22,7 @@ public:
     // has no area.
     bool DrawFrame(const FrameRecord& frame);
 
-    const QImage& Picture() const { return m_Picture; }
+    const QImage& Picture() const { return m_picture; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -30,5 +30,5 @@ protected:
 private:
     void MatchPictureToSize();
 
-    QImage m_Picture;
+    QImage m_picture;
 };

@@ -29,12 +29,12 @@ ColourSwatch::ColourSwatch(const QString& accessibleName, QWidget* parent)
 
 void ColourSwatch::Paint(const RgbTriple& colour)
 {
-    m_Colour = colour;
-    m_Picture = QImage(size(), QImage::Format_RGB32);
-    if (m_Picture.isNull())
+    m_colour = colour;
+    m_picture = QImage(size(), QImage::Format_RGB32);
+    if (m_picture.isNull())
         return;
-    QPainter painter(&m_Picture);
-    const QRect all = m_Picture.rect();
+    QPainter painter(&m_picture);
+    const QRect all = m_picture.rect();
     painter.fillRect(all, QColor(std::clamp(colour.r, 0, 255), std::clamp(colour.g, 0, 255), std::clamp(colour.b, 0, 255)));
     DrawFrame(painter, all, kFrame, kFrame);
     DrawFrame(painter, all.adjusted(1, 1, -1, -1), kInnerTopLeft, kInnerBottomRight);
@@ -44,11 +44,11 @@ void ColourSwatch::Paint(const RgbTriple& colour)
 void ColourSwatch::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawImage(0, 0, m_Picture);
+    painter.drawImage(0, 0, m_picture);
 }
 
 void ColourSwatch::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    Paint(m_Colour);
+    Paint(m_colour);
 }

@@ -14,13 +14,13 @@ public:
     ColourSwatch(const QString& accessibleName, QWidget* parent);
 
     void Paint(const RgbTriple& colour);
-    const QImage& Picture() const { return m_Picture; }
+    const QImage& Picture() const { return m_picture; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    RgbTriple m_Colour;
-    QImage m_Picture;
+    RgbTriple m_colour;
+    QImage m_picture;
 };

@@ -62,10 +62,10 @@ private:
     int32_t& Component(ColourComponent component);
     UpDownControl* Spin(ColourComponent component) const;
 
-    CurrentColour& m_Colour;
-    ColourValueWidgets m_Widgets;
-    ColourSettings& m_Settings;
-    HsvRange& m_HsvRange;
+    CurrentColour& m_colour;
+    ColourValueWidgets m_widgets;
+    ColourSettings& m_settings;
+    HsvRange& m_hsvRange;
     bool m_bGeometryReady = false;
     bool m_bUpdating = false;
 };

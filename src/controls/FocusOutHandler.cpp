@@ -8,7 +8,7 @@ class FocusOutFilter : public QObject {
 public:
     FocusOutFilter(std::function<void()> handler, QObject* owner)
         : QObject(owner)
-        , m_Handler(std::move(handler))
+        , m_handler(std::move(handler))
     {
     }
 
@@ -16,12 +16,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::FocusOut)
-            m_Handler();
+            m_handler();
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    std::function<void()> m_Handler;
+    std::function<void()> m_handler;
 };
 }  // namespace
 

@@ -32,7 +32,7 @@ void XorOutline(QPainter& painter, const QRect& rect, int thickness)
 
 HsvPanel::HsvPanel(CurrentColour& colour, QWidget* parent)
     : QWidget(parent)
-    , m_Colour(colour)
+    , m_colour(colour)
 {
     setAccessibleName(QStringLiteral("HSV panel"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -43,8 +43,8 @@ void HsvPanel::InitHsvPanel(const QRect& hsvGroup)
     const QRect area = hsvGroup.adjusted(15, 25, -5, -5);
     setGeometry(area.adjusted(-kMarkerRoom, -kMarkerRoom, 0, 0));
     m_rcHsv = QRect(QPoint(kMarkerRoom, kMarkerRoom), area.size());
-    m_Canvas = QImage(size(), QImage::Format_RGB32);
-    m_Canvas.fill(palette().color(QPalette::Window));
+    m_canvas = QImage(size(), QImage::Format_RGB32);
+    m_canvas.fill(palette().color(QPalette::Window));
 
     m_szWheel = LoadWheelBitmap();
     const QPoint origin = m_rcHsv.topLeft();
@@ -77,20 +77,20 @@ void HsvPanel::FillValueBar()
     const int height = m_dibValueBar.height();
     for (int k = 0; k < height; ++k) {
         const int value = static_cast<int>((height - 1 - k) * (255.0 / height));
-        const RgbTriple rgb = HsvToRgb({m_Colour.m_hsv.h, m_Colour.m_hsv.s, value});
+        const RgbTriple rgb = HsvToRgb({m_colour.m_hsv.h, m_colour.m_hsv.s, value});
         m_dibValueBar.setColor(k, ToColour(rgb).rgb());
     }
 }
 
 void HsvPanel::PlaceMarkers()
 {
-    const double angle = m_Colour.m_hsv.h * kWheelPi / 180;
-    const double radius = m_Colour.m_hsv.s * 100.0 / 255;
+    const double angle = m_colour.m_hsv.h * kWheelPi / 180;
+    const double radius = m_colour.m_hsv.s * 100.0 / 255;
     const int x = m_ptCentre.x() + static_cast<int>(std::cos(angle) * radius);
     const int y = m_ptCentre.y() - static_cast<int>(std::sin(angle) * radius);
     m_rcHueMarker = QRect(x - kHueMarkerHalf, y - kHueMarkerHalf, 2 * kHueMarkerHalf, 2 * kHueMarkerHalf);
 
-    const int t = static_cast<int>(m_rcValueBar.height() * double(m_Colour.m_hsv.v) / 255.0);
+    const int t = static_cast<int>(m_rcValueBar.height() * double(m_colour.m_hsv.v) / 255.0);
     const int valueY = ValueBarBottom() - t;
     m_rcValueMarker = QRect(m_rcValueBar.left() - 2, valueY - 4, m_rcValueBar.width() + 4, 8);
 }
@@ -99,7 +99,7 @@ void HsvPanel::ToggleMarkers()
 {
     if (m_rcHueMarker.width() == 0)
         return;
-    QPainter painter(&m_Canvas);
+    QPainter painter(&m_canvas);
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     XorOutline(painter, m_rcHueMarker, 1);
     XorOutline(painter, m_rcValueMarker, 2);
@@ -112,8 +112,8 @@ void HsvPanel::DrawHsvPanel()
     if (m_bmpWheel.isNull())
         return;
     {
-        QPainter painter(&m_Canvas);
-        painter.fillRect(m_Canvas.rect(), palette().color(QPalette::Window));
+        QPainter painter(&m_canvas);
+        painter.fillRect(m_canvas.rect(), palette().color(QPalette::Window));
         painter.drawImage(m_rcHsv.topLeft(), m_bmpWheel);
         painter.drawImage(m_rcValueBar.topLeft(), m_dibValueBar);
     }
@@ -135,29 +135,29 @@ void HsvPanel::TrackWheelPoint(const QPoint& point)
 {
     ToggleMarkers();
     const WheelPoint picked = WheelPointAt(point.x() - m_ptCentre.x(), m_ptCentre.y() - point.y());
-    m_Colour.m_hsv.h = picked.hue;
-    m_Colour.m_hsv.s = picked.saturation;
+    m_colour.m_hsv.h = picked.hue;
+    m_colour.m_hsv.s = picked.saturation;
     FillValueBar();
     PlaceMarkers();
     BlitValueBar();
     ToggleMarkers();
-    m_Colour.m_rgb = HsvToRgb(m_Colour.m_hsv);
+    m_colour.m_rgb = HsvToRgb(m_colour.m_hsv);
 }
 
 void HsvPanel::TrackValuePoint(const QPoint& point)
 {
     const double value = (ValueBarBottom() - point.y()) * 255.0 / m_rcValueBar.height();
     ToggleMarkers();
-    m_Colour.m_hsv.v = static_cast<int>(std::clamp(value, 0.0, 255.0));
+    m_colour.m_hsv.v = static_cast<int>(std::clamp(value, 0.0, 255.0));
     PlaceMarkers();
     ToggleMarkers();
-    m_Colour.m_rgb = HsvToRgb(m_Colour.m_hsv);
+    m_colour.m_rgb = HsvToRgb(m_colour.m_hsv);
 }
 
 // The bar in its new colours; only called while the markers are erased.
 void HsvPanel::BlitValueBar()
 {
-    QPainter painter(&m_Canvas);
+    QPainter painter(&m_canvas);
     painter.drawImage(m_rcValueBar.topLeft(), m_dibValueBar);
     update(m_rcValueBar);
 }
@@ -183,28 +183,28 @@ void HsvPanel::mousePressEvent(QMouseEvent* event)
         m_nDragMode = kNoDrag;
     if (m_nDragMode == kNoDrag)
         return;
-    m_bCapture = true;
+    m_capture = true;
     TrackPanelPoint(point);
 }
 
 // Qt keeps sending moves to the pressed widget while the button is held, outside it too.
 void HsvPanel::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_bCapture && m_nDragMode != kNoDrag)
+    if (m_capture && m_nDragMode != kNoDrag)
         TrackPanelPoint(event->position().toPoint());
 }
 
 void HsvPanel::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        m_bCapture = false;
+        m_capture = false;
     QWidget::mouseReleaseEvent(event);
 }
 
 void HsvPanel::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    painter.drawImage(event->rect(), m_Canvas, event->rect());
+    painter.drawImage(event->rect(), m_canvas, event->rect());
 }
 
 // A new palette may bring a new button face for the wheel's background.

@@ -47,7 +47,7 @@ public:
     QRect HueMarkerRect() const { return m_rcHueMarker; }
     QRect ValueMarkerRect() const { return m_rcValueMarker; }
     DragMode DragModeNow() const { return m_nDragMode; }
-    const QImage& Picture() const { return m_Canvas; }
+    const QImage& Picture() const { return m_canvas; }
     const QImage& ValueBar() const { return m_dibValueBar; }
 
 signals:
@@ -67,8 +67,8 @@ private:
     int ValueBarBottom() const;
     void BlitValueBar();
 
-    CurrentColour& m_Colour;
-    QImage m_Canvas;
+    CurrentColour& m_colour;
+    QImage m_canvas;
     QImage m_bmpWheel;
     QImage m_dibValueBar;
     QSize m_szWheel;
@@ -78,5 +78,5 @@ private:
     QRect m_rcHueMarker;
     QRect m_rcValueMarker;
     DragMode m_nDragMode = kNoDrag;
-    bool m_bCapture = false;
+    bool m_capture = false;
 };

@@ -17,44 +17,44 @@ constexpr qsizetype kLensTextLimit = 1023;
 OptionControls::OptionControls(PipelineOptions& options, const OptionWidgets& widgets, OptionActions actions,
                                QObject* parent)
     : QObject(parent)
-    , m_Options(options)
-    , m_Widgets(widgets)
-    , m_Actions(std::move(actions))
+    , m_options(options)
+    , m_widgets(widgets)
+    , m_actions(std::move(actions))
 {
-    connect(m_Widgets.input, &QComboBox::activated, this, &OptionControls::OnInputModeSelected);
-    connect(m_Widgets.effect, &QComboBox::activated, this, &OptionControls::OnEffectSelected);
-    ConnectCheckHandler(m_Widgets.mask, this, [this] { OnMaskClicked(); });
-    ConnectCheckHandler(m_Widgets.erosion, this, [this] { OnErosionClicked(); });
-    ConnectCheckHandler(m_Widgets.lens, this, [this] { OnLensClicked(); });
-    OnFocusOut(m_Widgets.lensSpin->Buddy(), this, [this] { OnKillFocusLensParameter(); });
+    connect(m_widgets.input, &QComboBox::activated, this, &OptionControls::OnInputModeSelected);
+    connect(m_widgets.effect, &QComboBox::activated, this, &OptionControls::OnEffectSelected);
+    ConnectCheckHandler(m_widgets.mask, this, [this] { OnMaskClicked(); });
+    ConnectCheckHandler(m_widgets.erosion, this, [this] { OnErosionClicked(); });
+    ConnectCheckHandler(m_widgets.lens, this, [this] { OnLensClicked(); });
+    OnFocusOut(m_widgets.lensSpin->Buddy(), this, [this] { OnKillFocusLensParameter(); });
 }
 
 void OptionControls::OnInputModeSelected(int index)
 {
-    m_Options.inputMode = index;
-    m_Actions.updateErosionEnabled();
-    m_Actions.resetInputState();
+    m_options.inputMode = index;
+    m_actions.updateErosionEnabled();
+    m_actions.resetInputState();
 }
 
 void OptionControls::OnEffectSelected(int index)
 {
-    m_Options.effect = index;
+    m_options.effect = index;
 }
 
 void OptionControls::OnMaskClicked()
 {
-    m_Options.mask = m_Widgets.mask->isChecked();
-    m_Actions.updateErosionEnabled();
+    m_options.mask = m_widgets.mask->isChecked();
+    m_actions.updateErosionEnabled();
 }
 
 void OptionControls::OnErosionClicked()
 {
-    m_Options.morphology = m_Widgets.erosion->isChecked();
+    m_options.morphology = m_widgets.erosion->isChecked();
 }
 
 void OptionControls::OnLensClicked()
 {
-    m_Options.lens = m_Widgets.lens->isChecked();
+    m_options.lens = m_widgets.lens->isChecked();
     ReadLensParameter();
 }
 
@@ -66,5 +66,5 @@ void OptionControls::OnKillFocusLensParameter()
 // Taken as typed, also outside the spin's range.
 void OptionControls::ReadLensParameter()
 {
-    m_Options.lensParameter = LeadingInteger(m_Widgets.lensSpin->Buddy()->text().left(kLensTextLimit));
+    m_options.lensParameter = LeadingInteger(m_widgets.lensSpin->Buddy()->text().left(kLensTextLimit));
 }

@@ -48,7 +48,7 @@ public:
 private:
     void ReadLensParameter();
 
-    PipelineOptions& m_Options;
-    OptionWidgets m_Widgets;
-    OptionActions m_Actions;
+    PipelineOptions& m_options;
+    OptionWidgets m_widgets;
+    OptionActions m_actions;
 };

@@ -27,8 +27,8 @@ std::optional<int> ParseWholeNumber(const QString& text)
 
 UpDownControl::UpDownControl(QWidget* parent)
     : QWidget(parent)
-    , m_pUpButton(MakeArrowButton(Qt::UpArrow, QStringLiteral("Up"), +1))
-    , m_pDownButton(MakeArrowButton(Qt::DownArrow, QStringLiteral("Down"), -1))
+    , m_upButton(MakeArrowButton(Qt::UpArrow, QStringLiteral("Up"), +1))
+    , m_downButton(MakeArrowButton(Qt::DownArrow, QStringLiteral("Down"), -1))
 {
     setFocusPolicy(Qt::NoFocus);
 }
@@ -41,8 +41,8 @@ QToolButton* UpDownControl::MakeArrowButton(Qt::ArrowType arrow, const QString& 
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoRepeat(true);
     connect(button, &QToolButton::pressed, this, [this] {
-        if (m_pBuddy)
-            m_pBuddy->setFocus(Qt::MouseFocusReason);
+        if (m_buddy)
+            m_buddy->setFocus(Qt::MouseFocusReason);
     });
     connect(button, &QToolButton::clicked, this, [this, delta] { Step(delta); });
     return button;
@@ -50,63 +50,63 @@ QToolButton* UpDownControl::MakeArrowButton(Qt::ArrowType arrow, const QString& 
 
 void UpDownControl::SetBuddy(QLineEdit* buddy)
 {
-    if (m_pBuddy)
-        m_pBuddy->removeEventFilter(this);
-    m_pBuddy = buddy;
-    if (!m_pBuddy)
+    if (m_buddy)
+        m_buddy->removeEventFilter(this);
+    m_buddy = buddy;
+    if (!m_buddy)
         return;
-    m_pBuddy->installEventFilter(this);
+    m_buddy->installEventFilter(this);
     // The arrows cover the edit's right border rather than sit beside it, as on Windows.
-    const int overlap = m_pBuddy->hasFrame() ? kBuddyBorderOverlap : 0;
-    QRect edit = m_pBuddy->geometry();
+    const int overlap = m_buddy->hasFrame() ? kBuddyBorderOverlap : 0;
+    QRect edit = m_buddy->geometry();
     edit.setWidth(std::max(0, edit.width() - width() + overlap));
-    m_pBuddy->setGeometry(edit);
+    m_buddy->setGeometry(edit);
     setGeometry(edit.right() + 1 - overlap, edit.top(), width(), edit.height());
     raise();
 }
 
 void UpDownControl::SetRange(int lower, int upper)
 {
-    m_nLower = lower;
-    m_nUpper = upper;
+    m_lower = lower;
+    m_upper = upper;
 }
 
 void UpDownControl::SetPos(int position)
 {
-    m_nPos = std::clamp(position, std::min(m_nLower, m_nUpper), std::max(m_nLower, m_nUpper));
+    m_pos = std::clamp(position, std::min(m_lower, m_upper), std::max(m_lower, m_upper));
     WriteBuddyText();
 }
 
 UpDownPosition UpDownControl::GetPos()
 {
-    if (!m_pBuddy)
-        return {m_nPos, false};
-    const std::optional<int> typed = ParseWholeNumber(m_pBuddy->text());
-    const bool inRange = typed && *typed >= std::min(m_nLower, m_nUpper) && *typed <= std::max(m_nLower, m_nUpper);
+    if (!m_buddy)
+        return {m_pos, false};
+    const std::optional<int> typed = ParseWholeNumber(m_buddy->text());
+    const bool inRange = typed && *typed >= std::min(m_lower, m_upper) && *typed <= std::max(m_lower, m_upper);
     if (!inRange)
-        return {m_nPos, true};
-    m_nPos = *typed;
-    return {m_nPos, false};
+        return {m_pos, true};
+    m_pos = *typed;
+    return {m_pos, false};
 }
 
 void UpDownControl::Step(int delta)
 {
     GetPos();
-    const int before = m_nPos;
-    SetPos(m_nPos + delta);
-    if (m_nPos != before)
-        emit positionChanged(m_nPos);
+    const int before = m_pos;
+    SetPos(m_pos + delta);
+    if (m_pos != before)
+        emit positionChanged(m_pos);
 }
 
 void UpDownControl::WriteBuddyText()
 {
-    if (m_pBuddy)
-        m_pBuddy->setText(QString::number(m_nPos));
+    if (m_buddy)
+        m_buddy->setText(QString::number(m_pos));
 }
 
 bool UpDownControl::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_pBuddy && event->type() == QEvent::KeyPress) {
+    if (watched == m_buddy && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
             Step(key->key() == Qt::Key_Up ? +1 : -1);
@@ -120,6 +120,6 @@ void UpDownControl::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     const int upperHalf = height() / 2;
-    m_pUpButton->setGeometry(0, 0, width(), upperHalf);
-    m_pDownButton->setGeometry(0, upperHalf, width(), height() - upperHalf);
+    m_upButton->setGeometry(0, 0, width(), upperHalf);
+    m_downButton->setGeometry(0, upperHalf, width(), height() - upperHalf);
 }

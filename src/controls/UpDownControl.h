@@ -28,11 +28,11 @@ public:
     // Takes the edit as buddy: sits at its right edge, over its border, as tall as it, and
     // narrows the edit to make room. The arrow keys in the buddy then step the position too.
     void SetBuddy(QLineEdit* buddy);
-    QLineEdit* Buddy() const { return m_pBuddy; }
+    QLineEdit* Buddy() const { return m_buddy; }
 
     void SetRange(int lower, int upper);
-    int Lower() const { return m_nLower; }
-    int Upper() const { return m_nUpper; }
+    int Lower() const { return m_lower; }
+    int Upper() const { return m_upper; }
 
     // Limits the position to the range and writes it into the buddy.
     void SetPos(int position);
@@ -54,10 +54,10 @@ private:
     QToolButton* MakeArrowButton(Qt::ArrowType arrow, const QString& name, int delta);
     void WriteBuddyText();
 
-    QLineEdit* m_pBuddy = nullptr;
-    QToolButton* m_pUpButton = nullptr;
-    QToolButton* m_pDownButton = nullptr;
-    int m_nLower = 0;
-    int m_nUpper = 100;
-    int m_nPos = 0;
+    QLineEdit* m_buddy = nullptr;
+    QToolButton* m_upButton = nullptr;
+    QToolButton* m_downButton = nullptr;
+    int m_lower = 0;
+    int m_upper = 100;
+    int m_pos = 0;
 };

@@ -89,38 +89,38 @@ FrameRecord::FrameRecord(const BitmapInfoHeader& header)
 {
     const std::size_t bytesPerPixel = header.biBitCount / 8;
     const std::size_t counted = std::size_t(std::max(header.biWidth, 0)) * std::size_t(std::max(header.biHeight, 0)) * bytesPerPixel;
-    bytes_.assign(kBitmapHeaderSize + std::max<std::size_t>(header.biSizeImage, counted), 0);
+    m_bytes.assign(kBitmapHeaderSize + std::max<std::size_t>(header.biSizeImage, counted), 0);
     setHeader(header);
 }
 
 FrameRecord::FrameRecord(const uint8_t* record, std::size_t recordSize)
-    : bytes_(record, record + recordSize)
+    : m_bytes(record, record + recordSize)
 {
 }
 
 BitmapInfoHeader FrameRecord::header() const
 {
-    return empty() ? BitmapInfoHeader{} : ReadBitmapHeader(bytes_.data());
+    return empty() ? BitmapInfoHeader{} : ReadBitmapHeader(m_bytes.data());
 }
 
 void FrameRecord::setHeader(const BitmapInfoHeader& header)
 {
-    if (bytes_.size() < kBitmapHeaderSize)
-        bytes_.resize(kBitmapHeaderSize, 0);
-    WriteBitmapHeader(header, bytes_.data());
+    if (m_bytes.size() < kBitmapHeaderSize)
+        m_bytes.resize(kBitmapHeaderSize, 0);
+    WriteBitmapHeader(header, m_bytes.data());
 }
 
 std::optional<ImageView> FrameRecord::view()
 {
-    return ViewPixels(bytes_.data(), bytes_.size());
+    return ViewPixels(m_bytes.data(), m_bytes.size());
 }
 
 void FrameRecord::resize(std::size_t recordSize)
 {
-    bytes_.resize(recordSize, 0);
+    m_bytes.resize(recordSize, 0);
 }
 
 void FrameRecord::release()
 {
-    std::vector<uint8_t>().swap(bytes_);
+    std::vector<uint8_t>().swap(m_bytes);
 }

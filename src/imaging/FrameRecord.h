@@ -61,13 +61,13 @@ public:
     BitmapInfoHeader header() const;
     void setHeader(const BitmapInfoHeader& header);
 
-    bool empty() const { return bytes_.empty(); }
-    uint8_t* data() { return bytes_.data(); }
-    const uint8_t* data() const { return bytes_.data(); }
-    std::size_t size() const { return bytes_.size(); }
-    uint8_t* pixels() { return bytes_.data() + kBitmapHeaderSize; }
-    const uint8_t* pixels() const { return bytes_.data() + kBitmapHeaderSize; }
-    std::size_t pixelCapacity() const { return empty() ? 0 : bytes_.size() - kBitmapHeaderSize; }
+    bool empty() const { return m_bytes.empty(); }
+    uint8_t* data() { return m_bytes.data(); }
+    const uint8_t* data() const { return m_bytes.data(); }
+    std::size_t size() const { return m_bytes.size(); }
+    uint8_t* pixels() { return m_bytes.data() + kBitmapHeaderSize; }
+    const uint8_t* pixels() const { return m_bytes.data() + kBitmapHeaderSize; }
+    std::size_t pixelCapacity() const { return empty() ? 0 : m_bytes.size() - kBitmapHeaderSize; }
 
     // The pixel view, or nothing when the header does not fit the record (see ViewPixels).
     std::optional<ImageView> view();
@@ -77,5 +77,5 @@ public:
     void release();
 
 private:
-    std::vector<uint8_t> bytes_;
+    std::vector<uint8_t> m_bytes;
 };

@@ -20,11 +20,11 @@ int RunModal(QDialog& dialog)
 }
 
 ScopedModalHook::ScopedModalHook(ModalHook hook)
-    : previous_(std::exchange(CurrentHook(), std::move(hook)))
+    : m_previous(std::exchange(CurrentHook(), std::move(hook)))
 {
 }
 
 ScopedModalHook::~ScopedModalHook()
 {
-    CurrentHook() = std::move(previous_);
+    CurrentHook() = std::move(m_previous);
 }

@@ -19,5 +19,5 @@ public:
     ScopedModalHook& operator=(const ScopedModalHook&) = delete;
 
 private:
-    ModalHook previous_;
+    ModalHook m_previous;
 };

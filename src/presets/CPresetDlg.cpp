@@ -46,22 +46,22 @@ CPresetDlg::CPresetDlg(QWidget* parent)
     MakeLabel(this, QStringLiteral("Please enter custom preset name."), DialogRectToPixels(7, 7, 150, 8, units),
               Qt::AlignLeft);
     MakeLabel(this, QStringLiteral("Name:"), DialogRectToPixels(7, 24, 25, 8, units), Qt::AlignRight);
-    m_pNameEdit = new QLineEdit(this);
-    m_pNameEdit->setObjectName(QString::number(kNameEditId));
-    m_pNameEdit->setAccessibleName(QStringLiteral("Name"));
-    m_pNameEdit->setGeometry(DialogRectToPixels(36, 22, 120, 12, units));
+    m_nameEdit = new QLineEdit(this);
+    m_nameEdit->setObjectName(QString::number(kNameEditId));
+    m_nameEdit->setAccessibleName(QStringLiteral("Name"));
+    m_nameEdit->setGeometry(DialogRectToPixels(36, 22, 120, 12, units));
 
     QPushButton* ok = MakeButton(this, QStringLiteral("OK"), 1, DialogRectToPixels(163, 7, 50, 14, units));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CPresetDlg::accept);
     QPushButton* cancel = MakeButton(this, QStringLiteral("Cancel"), 2, DialogRectToPixels(163, 24, 50, 14, units));
     connect(cancel, &QPushButton::clicked, this, &CPresetDlg::reject);
-    m_pNameEdit->setFocus();
+    m_nameEdit->setFocus();
 }
 
 void CPresetDlg::accept()
 {
-    m_strName = m_pNameEdit->text().trimmed();
+    m_strName = m_nameEdit->text().trimmed();
     if (m_strName.isEmpty() || !FileCanHoldName(m_strName))
         return;
     QDialog::accept();

@@ -25,5 +25,5 @@ public slots:
     void accept() override;
 
 private:
-    QLineEdit* m_pNameEdit = nullptr;
+    QLineEdit* m_nameEdit = nullptr;
 };

@@ -15,21 +15,21 @@
 
 PresetControls::PresetControls(QWidget& dialog, const PresetWidgets& widgets, CurrentColour& colour,
                                ColourValueControls& colourControls, ColourSettings& settings)
-    : m_Dialog(dialog)
-    , m_Widgets(widgets)
-    , m_Colour(colour)
-    , m_ColourControls(colourControls)
-    , m_Settings(settings)
+    : m_dialog(dialog)
+    , m_widgets(widgets)
+    , m_colour(colour)
+    , m_colourControls(colourControls)
+    , m_settings(settings)
 {
-    connect(m_Widgets.box, &QComboBox::activated, this, &PresetControls::OnPresetSelected);
-    connect(m_Widgets.save, &QAbstractButton::clicked, this, &PresetControls::OnSave);
-    connect(m_Widgets.saveAs, &QAbstractButton::clicked, this, &PresetControls::OnSaveAs);
-    connect(m_Widgets.del, &QAbstractButton::clicked, this, &PresetControls::OnDeletePreset);
+    connect(m_widgets.box, &QComboBox::activated, this, &PresetControls::OnPresetSelected);
+    connect(m_widgets.save, &QAbstractButton::clicked, this, &PresetControls::OnSave);
+    connect(m_widgets.saveAs, &QAbstractButton::clicked, this, &PresetControls::OnSaveAs);
+    connect(m_widgets.del, &QAbstractButton::clicked, this, &PresetControls::OnDeletePreset);
 }
 
 void PresetControls::AddPreset(const QString& name, const StoredColourRange& range)
 {
-    m_Widgets.box->addItem(name);
+    m_widgets.box->addItem(name);
     m_PresetList.push_back({name, range});
 }
 
@@ -53,51 +53,51 @@ void PresetControls::OnPresetSelected(int position)
     if (position <= 0 || static_cast<size_t>(position) > m_PresetList.size())
         return;
     const StoredColourRange& range = m_PresetList[position - 1].range;
-    m_Colour.m_hsv = {range.h0, range.s0, range.v0};
-    m_Colour.m_rgb = HsvToRgb(m_Colour.m_hsv);
-    m_Colour.m_rgbOld = m_Colour.m_rgb;
-    m_ColourControls.PaintOldMask();
-    m_ColourControls.SetWidthTexts(range.h1, range.s1, range.v1);
-    m_ColourControls.UpdateColour();
+    m_colour.m_hsv = {range.h0, range.s0, range.v0};
+    m_colour.m_rgb = HsvToRgb(m_colour.m_hsv);
+    m_colour.m_rgbOld = m_colour.m_rgb;
+    m_colourControls.PaintOldMask();
+    m_colourControls.SetWidthTexts(range.h1, range.s1, range.v1);
+    m_colourControls.UpdateColour();
 }
 
 void PresetControls::OnSave()
 {
     TakeCurrentColourAsOldMask();
-    m_Settings.WriteRegistry();
+    m_settings.WriteRegistry();
 }
 
 void PresetControls::OnSaveAs()
 {
-    CPresetDlg nameDialog(&m_Dialog);
+    CPresetDlg nameDialog(&m_dialog);
     if (RunModal(nameDialog) != QDialog::Accepted)
         return;
     TakeCurrentColourAsOldMask();
-    AddPreset(nameDialog.m_strName, m_Settings.StoredRange());
+    AddPreset(nameDialog.m_strName, m_settings.StoredRange());
     if (!SavePresets())
-        ShowMessageBox(&m_Dialog, kPresetSaveError, MessageButtons::Ok, MessageIcon::None);
+        ShowMessageBox(&m_dialog, kPresetSaveError, MessageButtons::Ok, MessageIcon::None);
 }
 
 void PresetControls::OnDeletePreset()
 {
-    if (ShowMessageBox(&m_Dialog, kPresetDeleteQuestion, MessageButtons::YesNo, MessageIcon::Question) !=
+    if (ShowMessageBox(&m_dialog, kPresetDeleteQuestion, MessageButtons::YesNo, MessageIcon::Question) !=
         QMessageBox::Yes)
         return;
-    const int position = m_Widgets.box->currentIndex();
+    const int position = m_widgets.box->currentIndex();
     if (position < kFirstUserPosition) {
-        ShowMessageBox(&m_Dialog, kPresetDeleteRefusal, MessageButtons::Ok, MessageIcon::Exclamation);
+        ShowMessageBox(&m_dialog, kPresetDeleteRefusal, MessageButtons::Ok, MessageIcon::Exclamation);
         return;
     }
-    m_Widgets.box->removeItem(position);
+    m_widgets.box->removeItem(position);
     m_PresetList.erase(m_PresetList.begin() + (position - 1));
     SavePresets();
-    m_Widgets.box->setCurrentIndex(0);
+    m_widgets.box->setCurrentIndex(0);
 }
 
 void PresetControls::FreePresetList()
 {
     while (!m_PresetList.empty()) {
-        m_Widgets.box->removeItem(static_cast<int>(m_PresetList.size()));
+        m_widgets.box->removeItem(static_cast<int>(m_PresetList.size()));
         m_PresetList.pop_back();
     }
 }
@@ -105,7 +105,7 @@ void PresetControls::FreePresetList()
 // The Old Mask takes the current colour and the whole dialog shows it at once.
 void PresetControls::TakeCurrentColourAsOldMask()
 {
-    m_Colour.m_rgbOld = m_Colour.m_rgb;
-    m_ColourControls.PaintOldMask();
-    m_Dialog.repaint();
+    m_colour.m_rgbOld = m_colour.m_rgb;
+    m_colourControls.PaintOldMask();
+    m_dialog.repaint();
 }

@@ -54,11 +54,11 @@ public:
 private:
     void TakeCurrentColourAsOldMask();
 
-    QWidget& m_Dialog;
-    PresetWidgets m_Widgets;
-    CurrentColour& m_Colour;
-    ColourValueControls& m_ColourControls;
-    ColourSettings& m_Settings;
+    QWidget& m_dialog;
+    PresetWidgets m_widgets;
+    CurrentColour& m_colour;
+    ColourValueControls& m_colourControls;
+    ColourSettings& m_settings;
     std::vector<PresetEntry> m_PresetList;
 };
 

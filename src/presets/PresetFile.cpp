@@ -50,14 +50,14 @@ public:
         const qsizetype closingBracket = line.startsWith('[') ? line.indexOf(']', 1) : -1;
         if (closingBracket > 0)
             StartSection(SectionName(line.sliced(1, closingBracket - 1)));
-        else if (m_Current)
+        else if (m_current)
             ReadValues(line);
     }
 
     std::vector<PresetEntry> Finish()
     {
         EndSection();
-        return std::move(m_Presets);
+        return std::move(m_presets);
     }
 
 private:
@@ -65,34 +65,34 @@ private:
     {
         EndSection();
         if (!name.isEmpty())
-            m_Current = PresetEntry{QString::fromLatin1(name), {}};
+            m_current = PresetEntry{QString::fromLatin1(name), {}};
     }
 
     void ReadValues(QByteArrayView line)
     {
         const std::vector<QByteArrayView> tokens = Tokens(line);
         if (tokens.size() < kValueCount) {
-            m_Current.reset();
+            m_current.reset();
             return;
         }
         int32_t values[kValueCount];
         for (int i = 0; i < kValueCount; ++i)
             values[i] = LeadingInteger(QString::fromLatin1(tokens[i]));
-        m_Current->range = {values[0], values[1], values[2], values[3], values[4], values[5]};
-        m_HasValues = true;
+        m_current->range = {values[0], values[1], values[2], values[3], values[4], values[5]};
+        m_hasValues = true;
     }
 
     void EndSection()
     {
-        if (m_Current && m_HasValues)
-            m_Presets.push_back(std::move(*m_Current));
-        m_Current.reset();
-        m_HasValues = false;
+        if (m_current && m_hasValues)
+            m_presets.push_back(std::move(*m_current));
+        m_current.reset();
+        m_hasValues = false;
     }
 
-    std::optional<PresetEntry> m_Current;
-    bool m_HasValues = false;
-    std::vector<PresetEntry> m_Presets;
+    std::optional<PresetEntry> m_current;
+    bool m_hasValues = false;
+    std::vector<PresetEntry> m_presets;
 };
 
 // The pieces in which a text-mode line reader hands the content over: CR LF arrives as one

@@ -49,10 +49,10 @@ constexpr int kCountingDialogDelayMs = 500;
 
 AviFileSource::AviFileSource(const SourceWidgets& widgets, SourceHost& host, PipelineState& state,
                              SnapshotSound& sound)
-    : m_Widgets(widgets), m_Host(host), m_State(state), m_Sound(sound)
+    : m_widgets(widgets), m_host(host), m_state(state), m_sound(sound)
 {
-    m_Timer.setInterval(kPlayIntervalMs);
-    QObject::connect(&m_Timer, &QTimer::timeout, &m_Timer, [this] { OnTimer(); });
+    m_timer.setInterval(kPlayIntervalMs);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { OnTimer(); });
 }
 
 AviFileSource::~AviFileSource() = default;
@@ -61,7 +61,7 @@ void AviFileSource::Open()
 {
     auto file = std::make_unique<AVIFileObj>();
     if (OpenSourceFile(*file) == 0) {
-        m_Widgets.addCam->setText(kOpenLabel);
+        m_widgets.addCam->setText(kOpenLabel);
         return;
     }
     m_pAviFile = std::move(file);
@@ -70,10 +70,10 @@ void AviFileSource::Open()
 
 void AviFileSource::ShowOpenedFile()
 {
-    m_Widgets.addCam->setText(kSnapshotLabel);
+    m_widgets.addCam->setText(kSnapshotLabel);
     ShowAviFrame();
-    EnableSourceChoice(m_Widgets, false);
-    m_Widgets.camSetup->setEnabled(true);
+    EnableSourceChoice(m_widgets, false);
+    m_widgets.camSetup->setEnabled(true);
 }
 
 void AviFileSource::RedrawPausedFrame()
@@ -84,8 +84,8 @@ void AviFileSource::RedrawPausedFrame()
 
 void AviFileSource::TakeSnapshot()
 {
-    m_Sound.Play();
-    const FrameRecord& lastOutput = m_State.bufferSet[kLastOutputBuffer];
+    m_sound.Play();
+    const FrameRecord& lastOutput = m_state.bufferSet[kLastOutputBuffer];
     if (lastOutput.empty())
         return;
     const QString path = ProgramFilePath(QStringLiteral("VIZMAR%1.bmp").arg(ElapsedMilliseconds()));
@@ -95,28 +95,28 @@ void AviFileSource::TakeSnapshot()
 void AviFileSource::Close()
 {
     m_pAviFile.reset();
-    m_Widgets.addCam->setText(kOpenLabel);
-    m_Widgets.camSetup->setEnabled(false);
+    m_widgets.addCam->setText(kOpenLabel);
+    m_widgets.camSetup->setEnabled(false);
 }
 
 void AviFileSource::PlayOrStop()
 {
     if (m_bPlaying) {
-        m_Widgets.camSetup->setText(kPlayLabel);
+        m_widgets.camSetup->setText(kPlayLabel);
         m_bPlaying = false;
         return;
     }
-    m_Widgets.camSetup->setText(kStopLabel);
+    m_widgets.camSetup->setText(kStopLabel);
     m_bPlaying = true;
-    m_Timer.start();
+    m_timer.start();
 }
 
 void AviFileSource::Release()
 {
     m_bPlaying = false;
-    m_Timer.stop();
+    m_timer.stop();
     m_pAviFile.reset();
-    m_pAviConvBuf.release();
+    m_aviConvBuf.release();
 }
 
 int AviFileSource::OpenSourceFile(AVIFileObj& file)
@@ -138,8 +138,8 @@ std::unique_ptr<AVIFileObj> AviFileSource::LoadDroppedFile(const QString& path)
 void AviFileSource::ReplaceFile(std::unique_ptr<AVIFileObj> file)
 {
     Release();
-    m_Widgets.camSetup->setText(kPlayLabel);
-    m_Host.ResetInputState();
+    m_widgets.camSetup->setText(kPlayLabel);
+    m_host.ResetInputState();
     SetFrameRange(file->FrameCount());
     m_pAviFile = std::move(file);
     ShowOpenedFile();
@@ -149,31 +149,31 @@ bool AviFileSource::LoadSourceFile(AVIFileObj& file, const QString& path)
 {
     m_strSourcePath = QDir::toNativeSeparators(path);
     QProgressDialog counting(QStringLiteral("Counting the frames of %1...").arg(QFileInfo(path).fileName()),
-                             QStringLiteral("Cancel"), 0, 100, m_Widgets.owner);
+                             QStringLiteral("Cancel"), 0, 100, m_widgets.owner);
     counting.setWindowModality(Qt::WindowModal);
     counting.setMinimumDuration(kCountingDialogDelayMs);
     const auto progress = [&counting](int percent) {
         counting.setValue(percent);
         return !counting.wasCanceled();
     };
-    if (file.Load(m_strSourcePath, m_Widgets.owner, progress) == 1)
+    if (file.Load(m_strSourcePath, m_widgets.owner, progress) == 1)
         return true;
     // Stopping the count is the user's choice, not a failure to report.
     if (!file.WasCancelled())
-        ShowMessageBox(m_Widgets.owner, kLoadingError + m_strSourcePath);
+        ShowMessageBox(m_widgets.owner, kLoadingError + m_strSourcePath);
     return false;
 }
 
 void AviFileSource::SetFrameRange(int frameCount)
 {
-    const QSignalBlocker quiet(m_Widgets.frameSlider);
-    m_Widgets.frameSlider->setRange(0, std::max(frameCount - 1, 0));
-    m_Widgets.frameSlider->setValue(0);
+    const QSignalBlocker quiet(m_widgets.frameSlider);
+    m_widgets.frameSlider->setRange(0, std::max(frameCount - 1, 0));
+    m_widgets.frameSlider->setValue(0);
 }
 
 QString AviFileSource::AskForSourceFile()
 {
-    QFileDialog dialog(m_Widgets.owner);
+    QFileDialog dialog(m_widgets.owner);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -188,24 +188,24 @@ QString AviFileSource::AskForSourceFile()
 
 void AviFileSource::ShowAviFrame()
 {
-    const int maximum = m_Widgets.frameSlider->maximum();
-    const int position = m_Widgets.frameSlider->value();
-    m_Widgets.frameCounter->setText(QStringLiteral("%1/%2").arg(position).arg(maximum));
+    const int maximum = m_widgets.frameSlider->maximum();
+    const int position = m_widgets.frameSlider->value();
+    m_widgets.frameCounter->setText(QStringLiteral("%1/%2").arg(position).arg(maximum));
     if (!m_pAviFile)
         return;
     // A frame that cannot be decoded is skipped; the counter has moved on all the same.
     const FrameRecord* frame = m_pAviFile->GetFrame(position);
     if (frame == nullptr || !FillWorkFrame(*frame))
         return;
-    m_Host.ProcessFileFrame(m_pAviConvBuf);
+    m_host.ProcessFileFrame(m_aviConvBuf);
 }
 
 bool AviFileSource::FillWorkFrame(const FrameRecord& frame)
 {
     if (frame.header().biBitCount == 16)
-        return Rgb555ToRgb24(frame, m_pAviConvBuf);
-    m_pAviConvBuf.resize(frame.size());
-    std::memcpy(m_pAviConvBuf.data(), frame.data(), frame.size());
+        return Rgb555ToRgb24(frame, m_aviConvBuf);
+    m_aviConvBuf.resize(frame.size());
+    std::memcpy(m_aviConvBuf.data(), frame.data(), frame.size());
     return true;
 }
 
@@ -213,12 +213,12 @@ bool AviFileSource::FillWorkFrame(const FrameRecord& frame)
 void AviFileSource::OnTimer()
 {
     if (!m_bPlaying) {
-        m_Timer.stop();
-        m_Widgets.camSetup->setText(kPlayLabel);
+        m_timer.stop();
+        m_widgets.camSetup->setText(kPlayLabel);
         return;
     }
-    const int position = m_Widgets.frameSlider->value();
-    if (position < m_Widgets.frameSlider->maximum()) {
+    const int position = m_widgets.frameSlider->value();
+    if (position < m_widgets.frameSlider->maximum()) {
         SetSliderPosition(position + 1);
         ShowAviFrame();
     } else {
@@ -239,6 +239,6 @@ void AviFileSource::OnNMReleasedcaptureFrameSlider()
 // The program's own moves of the slider are not the user's: they show no frame by themselves.
 void AviFileSource::SetSliderPosition(int position)
 {
-    const QSignalBlocker quiet(m_Widgets.frameSlider);
-    m_Widgets.frameSlider->setValue(position);
+    const QSignalBlocker quiet(m_widgets.frameSlider);
+    m_widgets.frameSlider->setValue(position);
 }

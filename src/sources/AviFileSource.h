@@ -44,7 +44,7 @@ public:
     void PlayOrStop();
     void StopPlaying() { m_bPlaying = false; }
     // Frees the frame handed to the pipeline; the next frame shown allocates it afresh.
-    void ReleaseConversionBuffer() { m_pAviConvBuf.release(); }
+    void ReleaseConversionBuffer() { m_aviConvBuf.release(); }
     // Stops the timer at once and closes the file, as the dialog's end does.
     void Release();
 
@@ -65,15 +65,15 @@ private:
     void SetSliderPosition(int position);
     bool FillWorkFrame(const FrameRecord& frame);
 
-    SourceWidgets m_Widgets;
-    SourceHost& m_Host;
-    PipelineState& m_State;
-    SnapshotSound& m_Sound;
+    SourceWidgets m_widgets;
+    SourceHost& m_host;
+    PipelineState& m_state;
+    SnapshotSound& m_sound;
     std::unique_ptr<AVIFileObj> m_pAviFile;
     QString m_strSourcePath;
     bool m_bPlaying = false;
-    QTimer m_Timer;
+    QTimer m_timer;
     // The record handed to the pipeline: the reader's frame must stay as decoded, so each
     // frame is copied, or converted to 24 bits when it has 16, into this one.
-    FrameRecord m_pAviConvBuf;
+    FrameRecord m_aviConvBuf;
 };

@@ -48,19 +48,19 @@ void CSetFPS::CreateControls()
     label->setGeometry(DialogRectToPixels(7, 18, 30, 13, units));
 
     // A drop-down list is as tall as its closed box; the template's height is the list's.
-    m_pRateBox = new QComboBox(this);
-    m_pRateBox->setObjectName(QString::number(kRateComboId));
-    m_pRateBox->setAccessibleName(QStringLiteral("FPS"));
+    m_rateBox = new QComboBox(this);
+    m_rateBox->setObjectName(QString::number(kRateComboId));
+    m_rateBox->setAccessibleName(QStringLiteral("FPS"));
     const QRect rect = DialogRectToPixels(49, 18, 51, 36, units);
-    m_pRateBox->setGeometry(rect.x(), rect.y(), rect.width(), m_pRateBox->sizeHint().height());
+    m_rateBox->setGeometry(rect.x(), rect.y(), rect.width(), m_rateBox->sizeHint().height());
     for (const int rate : kRates)
-        m_pRateBox->addItem(QString::number(rate));
-    label->setBuddy(m_pRateBox);
+        m_rateBox->addItem(QString::number(rate));
+    label->setBuddy(m_rateBox);
 }
 
 void CSetFPS::OnInitDialog()
 {
-    m_pRateBox->setCurrentIndex(kStartItem);
+    m_rateBox->setCurrentIndex(kStartItem);
 }
 
 void CSetFPS::accept()
@@ -71,7 +71,7 @@ void CSetFPS::accept()
 
 void CSetFPS::OnOK()
 {
-    const int item = m_pRateBox->currentIndex();
+    const int item = m_rateBox->currentIndex();
     if (item >= 0 && item < int(kRates.size()))
         m_nFPS = kRates[std::size_t(item)];
 }

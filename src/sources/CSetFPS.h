@@ -23,6 +23,6 @@ private:
     void OnInitDialog();
     void OnOK();
 
-    QComboBox* m_pRateBox = nullptr;
+    QComboBox* m_rateBox = nullptr;
     int m_nFPS = 30;
 };

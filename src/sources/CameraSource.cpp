@@ -18,7 +18,7 @@ constexpr uint32_t kMicrosecondsPerSecond = 1000000;
 
 CameraSource::CameraSource(const SourceWidgets& widgets, SourceHost& host, PipelineState& state,
                            SnapshotSound& sound)
-    : m_Widgets(widgets), m_Host(host), m_State(state), m_Sound(sound)
+    : m_widgets(widgets), m_host(host), m_state(state), m_sound(sound)
 {
 }
 
@@ -30,8 +30,8 @@ CameraSource::~CameraSource()
 void CameraSource::AddCamera()
 {
     if (HasCamera()) {
-        m_Sound.Play();
-        m_State.snapshotRequest = true;
+        m_sound.Play();
+        m_state.snapshotRequest = true;
         return;
     }
     ConnectCamera(0, kDefaultMicroSecPerFrame);
@@ -46,20 +46,20 @@ void CameraSource::DeleteCamera()
     m_CamList.pop_back();
     camera->StopStream();
     camera.reset();
-    m_Widgets.addCam->setText(kAddCamLabel);
+    m_widgets.addCam->setText(kAddCamLabel);
 }
 
 // The rate chosen reaches the device as its frame interval; a cancelled dialog keeps 30.
 void CameraSource::CamSetup()
 {
-    m_Widgets.camSetup->setEnabled(false);
-    CSetFPS rateDialog(m_Widgets.owner);
+    m_widgets.camSetup->setEnabled(false);
+    CSetFPS rateDialog(m_widgets.owner);
     RunModal(rateDialog);
     DeleteCamera();
-    ReleaseFrameBuffers(m_State);
+    ReleaseFrameBuffers(m_state);
     ConnectCamera(1, kMicrosecondsPerSecond / uint32_t(rateDialog.FramesPerSecond()));
     RestartFrameRate();
-    m_Widgets.camSetup->setEnabled(true);
+    m_widgets.camSetup->setEnabled(true);
 }
 
 void CameraSource::DeleteAll()
@@ -70,18 +70,18 @@ void CameraSource::DeleteAll()
 
 void CameraSource::ConnectCamera(int showDialogs, uint32_t microSecPerFrame)
 {
-    auto camera = std::make_unique<CCamObj>(&m_Host, m_Widgets.owner, CreateCaptureDriver());
+    auto camera = std::make_unique<CCamObj>(&m_host, m_widgets.owner, CreateCaptureDriver());
     if (camera->Connect(showDialogs, microSecPerFrame) == 1) {
         m_CamList.push_back(std::move(camera));
         return;
     }
     camera.reset();
-    ShowMessageBox(m_Widgets.owner, kConnectFailure);
+    ShowMessageBox(m_widgets.owner, kConnectFailure);
 }
 
 // Also after a failed connection: the button then connects again on its next press.
 void CameraSource::RestartFrameRate()
 {
-    ResetFrameRate(m_State);
-    m_Widgets.addCam->setText(kSnapshotLabel);
+    ResetFrameRate(m_state);
+    m_widgets.addCam->setText(kSnapshotLabel);
 }

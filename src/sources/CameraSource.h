@@ -37,9 +37,9 @@ private:
     void ConnectCamera(int showDialogs, uint32_t microSecPerFrame);
     void RestartFrameRate();
 
-    SourceWidgets m_Widgets;
-    SourceHost& m_Host;
-    PipelineState& m_State;
-    SnapshotSound& m_Sound;
+    SourceWidgets m_widgets;
+    SourceHost& m_host;
+    PipelineState& m_state;
+    SnapshotSound& m_sound;
     std::vector<std::unique_ptr<CCamObj>> m_CamList;
 };

@@ -26,11 +26,11 @@ std::unique_ptr<CaptureDriver> CreateCaptureDriver()
 }
 
 ScopedCaptureDriverFactory::ScopedCaptureDriverFactory(CaptureDriverFactory factory)
-    : previous_(std::exchange(OverridingFactory(), std::move(factory)))
+    : m_previous(std::exchange(OverridingFactory(), std::move(factory)))
 {
 }
 
 ScopedCaptureDriverFactory::~ScopedCaptureDriverFactory()
 {
-    OverridingFactory() = std::move(previous_);
+    OverridingFactory() = std::move(m_previous);
 }

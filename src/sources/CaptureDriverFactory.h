@@ -20,5 +20,5 @@ public:
     ScopedCaptureDriverFactory& operator=(const ScopedCaptureDriverFactory&) = delete;
 
 private:
-    CaptureDriverFactory previous_;
+    CaptureDriverFactory m_previous;
 };

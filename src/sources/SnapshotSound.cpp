@@ -15,10 +15,10 @@ void SnapshotSound::Play()
 {
     if (QMediaDevices::defaultAudioOutput().isNull())
         return;
-    if (!m_pEffect) {
+    if (!m_effect) {
         LoadProgramResources();
-        m_pEffect = std::make_unique<QSoundEffect>();
-        m_pEffect->setSource(QUrl(QString::fromLatin1(kSnapshotSoundUrl)));
+        m_effect = std::make_unique<QSoundEffect>();
+        m_effect->setSource(QUrl(QString::fromLatin1(kSnapshotSoundUrl)));
     }
-    m_pEffect->play();
+    m_effect->play();
 }

@@ -17,7 +17,7 @@ public:
 
 private:
     // Made at the first snapshot, so that a session without one never opens the audio system.
-    std::unique_ptr<QSoundEffect> m_pEffect;
+    std::unique_ptr<QSoundEffect> m_effect;
 };
 
 // Where the sound lives among the program's resources.

@@ -19,14 +19,14 @@ const QString kCameraConnectedOnDrop =
 
 SourceControl::SourceControl(const SourceWidgets& widgets, SourceHost& host, PipelineState& state,
                              PipelineOptions& options)
-    : m_Widgets(widgets)
-    , m_Host(host)
-    , m_Options(options)
-    , m_Cameras(widgets, host, state, m_Sound)
-    , m_AviFile(widgets, host, state, m_Sound)
+    : m_widgets(widgets)
+    , m_host(host)
+    , m_options(options)
+    , m_cameras(widgets, host, state, m_sound)
+    , m_aviFile(widgets, host, state, m_sound)
 {
     ConnectWidgets();
-    new FileDropTarget(m_Widgets.owner, [this](const QString& path) { OnFileDropped(path); });
+    new FileDropTarget(m_widgets.owner, [this](const QString& path) { OnFileDropped(path); });
 }
 
 SourceControl::~SourceControl()
@@ -36,66 +36,66 @@ SourceControl::~SourceControl()
 
 void SourceControl::ConnectWidgets()
 {
-    connect(m_Widgets.addCam, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedAddCam);
-    connect(m_Widgets.deleteCam, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedDeleteCam);
-    connect(m_Widgets.camSetup, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedCamSetup);
-    ConnectCheckHandler(m_Widgets.webCamera, this, [this] { OnBnClickedWebCamera(); });
-    ConnectCheckHandler(m_Widgets.aviFile, this, [this] { OnBnClickedAviFile(); });
+    connect(m_widgets.addCam, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedAddCam);
+    connect(m_widgets.deleteCam, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedDeleteCam);
+    connect(m_widgets.camSetup, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedCamSetup);
+    ConnectCheckHandler(m_widgets.webCamera, this, [this] { OnBnClickedWebCamera(); });
+    ConnectCheckHandler(m_widgets.aviFile, this, [this] { OnBnClickedAviFile(); });
     // The user's moves of the slider, dragged or by key, and the release of a drag.
-    connect(m_Widgets.frameSlider, &QSlider::valueChanged, this, [this] { m_AviFile.OnHScroll(); });
-    connect(m_Widgets.frameSlider, &QSlider::sliderReleased, this,
-            [this] { m_AviFile.OnNMReleasedcaptureFrameSlider(); });
+    connect(m_widgets.frameSlider, &QSlider::valueChanged, this, [this] { m_aviFile.OnHScroll(); });
+    connect(m_widgets.frameSlider, &QSlider::sliderReleased, this,
+            [this] { m_aviFile.OnNMReleasedcaptureFrameSlider(); });
 }
 
 bool SourceControl::FileMode() const
 {
-    return m_Options.sourceMode == kAviFileSource;
+    return m_options.sourceMode == kAviFileSource;
 }
 
 void SourceControl::OnBnClickedAddCam()
 {
-    m_AviFile.StopPlaying();
+    m_aviFile.StopPlaying();
     if (!FileMode()) {
-        m_Cameras.AddCamera();
-        EnableSourceChoice(m_Widgets, false);
-    } else if (!m_AviFile.HasFile()) {
-        m_AviFile.Open();
+        m_cameras.AddCamera();
+        EnableSourceChoice(m_widgets, false);
+    } else if (!m_aviFile.HasFile()) {
+        m_aviFile.Open();
     } else {
-        m_AviFile.TakeSnapshot();
+        m_aviFile.TakeSnapshot();
     }
 }
 
 void SourceControl::OnBnClickedDeleteCam()
 {
     if (FileMode())
-        m_AviFile.Close();
+        m_aviFile.Close();
     else
-        m_Cameras.DeleteCamera();
-    m_Host.ClearDisplay();
-    EnableSourceChoice(m_Widgets, true);
-    m_AviFile.ReleaseConversionBuffer();
-    m_Host.ResetInputState();
+        m_cameras.DeleteCamera();
+    m_host.ClearDisplay();
+    EnableSourceChoice(m_widgets, true);
+    m_aviFile.ReleaseConversionBuffer();
+    m_host.ResetInputState();
 }
 
 void SourceControl::OnBnClickedCamSetup()
 {
     if (FileMode())
-        m_AviFile.PlayOrStop();
+        m_aviFile.PlayOrStop();
     else
-        m_Cameras.CamSetup();
+        m_cameras.CamSetup();
 }
 
 void SourceControl::OnBnClickedWebCamera()
 {
-    if (m_Widgets.webCamera->isChecked())
-        m_Options.sourceMode = kCameraSource;
+    if (m_widgets.webCamera->isChecked())
+        m_options.sourceMode = kCameraSource;
     UpdateSourceButtons();
 }
 
 void SourceControl::OnBnClickedAviFile()
 {
-    if (m_Widgets.aviFile->isChecked())
-        m_Options.sourceMode = kAviFileSource;
+    if (m_widgets.aviFile->isChecked())
+        m_options.sourceMode = kAviFileSource;
     UpdateSourceButtons();
 }
 
@@ -103,34 +103,34 @@ void SourceControl::OnBnClickedAviFile()
 // leaves everything as it was, also an open file and the mode.
 void SourceControl::OnFileDropped(const QString& path)
 {
-    if (m_Cameras.HasCamera()) {
-        ShowMessageBox(m_Widgets.owner, kCameraConnectedOnDrop);
+    if (m_cameras.HasCamera()) {
+        ShowMessageBox(m_widgets.owner, kCameraConnectedOnDrop);
         return;
     }
-    std::unique_ptr<AVIFileObj> file = m_AviFile.LoadDroppedFile(path);
+    std::unique_ptr<AVIFileObj> file = m_aviFile.LoadDroppedFile(path);
     if (!file)
         return;
     if (!FileMode())
-        m_Widgets.aviFile->setChecked(true);
-    m_AviFile.ReplaceFile(std::move(file));
+        m_widgets.aviFile->setChecked(true);
+    m_aviFile.ReplaceFile(std::move(file));
 }
 
 void SourceControl::RedrawPausedFrame()
 {
     if (FileMode())
-        m_AviFile.RedrawPausedFrame();
+        m_aviFile.RedrawPausedFrame();
 }
 
 void SourceControl::UpdateSourceButtons()
 {
     const bool fileMode = FileMode();
-    m_Widgets.addCam->setText(fileMode ? kOpenLabel : kAddCamLabel);
-    m_Widgets.deleteCam->setText(fileMode ? kCloseLabel : kDelCamLabel);
-    m_Widgets.camSetup->setText(fileMode ? kPlayLabel : kCamSetupLabel);
-    m_Widgets.camSetup->setEnabled(!fileMode);
-    m_Widgets.fpsLabel->setVisible(!fileMode);
-    m_Widgets.fps->setVisible(!fileMode);
-    const std::array<QWidget*, 2> fileControls{m_Widgets.frameSlider, m_Widgets.frameCounter};
+    m_widgets.addCam->setText(fileMode ? kOpenLabel : kAddCamLabel);
+    m_widgets.deleteCam->setText(fileMode ? kCloseLabel : kDelCamLabel);
+    m_widgets.camSetup->setText(fileMode ? kPlayLabel : kCamSetupLabel);
+    m_widgets.camSetup->setEnabled(!fileMode);
+    m_widgets.fpsLabel->setVisible(!fileMode);
+    m_widgets.fps->setVisible(!fileMode);
+    const std::array<QWidget*, 2> fileControls{m_widgets.frameSlider, m_widgets.frameCounter};
     for (QWidget* fileControl : fileControls) {
         fileControl->setVisible(fileMode);
         fileControl->setEnabled(fileMode);
@@ -139,6 +139,6 @@ void SourceControl::UpdateSourceButtons()
 
 void SourceControl::OnDestroy()
 {
-    m_AviFile.Release();
-    m_Cameras.DeleteAll();
+    m_aviFile.Release();
+    m_cameras.DeleteAll();
 }

@@ -38,17 +38,17 @@ public:
     // Stops playback and every camera and closes the file, as the dialog's end does.
     void OnDestroy();
 
-    CameraSource& Cameras() { return m_Cameras; }
-    AviFileSource& AviFile() { return m_AviFile; }
+    CameraSource& Cameras() { return m_cameras; }
+    AviFileSource& AviFile() { return m_aviFile; }
 
 private:
     void ConnectWidgets();
     bool FileMode() const;
 
-    SourceWidgets m_Widgets;
-    SourceHost& m_Host;
-    PipelineOptions& m_Options;
-    SnapshotSound m_Sound;
-    CameraSource m_Cameras;
-    AviFileSource m_AviFile;
+    SourceWidgets m_widgets;
+    SourceHost& m_host;
+    PipelineOptions& m_options;
+    SnapshotSound m_sound;
+    CameraSource m_cameras;
+    AviFileSource m_aviFile;
 };

@@ -25,18 +25,18 @@ struct ShownMessage {
 class MessageCatcher {
 public:
     MessageCatcher()
-        : m_Hook([this](QDialog& dialog) {
+        : m_hook([this](QDialog& dialog) {
             auto& box = dynamic_cast<QMessageBox&>(dialog);
-            m_Shown.push_back({box.windowTitle(), box.text(), box.icon()});
+            m_shown.push_back({box.windowTitle(), box.text(), box.icon()});
             return int(QMessageBox::Ok);
         })
     {
     }
-    const std::vector<ShownMessage>& Shown() const { return m_Shown; }
+    const std::vector<ShownMessage>& Shown() const { return m_shown; }
 
 private:
-    std::vector<ShownMessage> m_Shown;
-    ScopedModalHook m_Hook;
+    std::vector<ShownMessage> m_shown;
+    ScopedModalHook m_hook;
 };
 
 bool ContainsColour(const QImage& image, const QColor& colour)
@@ -54,39 +54,39 @@ class HyperLinkTest : public ::testing::Test {
 protected:
     HyperLinkTest()
     {
-        m_Window.resize(400, 200);
-        m_pLink->setGeometry(20, 20, 300, 30);
-        m_pLink->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        QFont font = m_pLink->font();
+        m_window.resize(400, 200);
+        m_link->setGeometry(20, 20, 300, 30);
+        m_link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        QFont font = m_link->font();
         font.setPointSize(14);
         font.setBold(true);
-        m_pLink->setFont(font);
+        m_link->setFont(font);
     }
 
     void ShowAndAttach(const QString& text = kAddress)
     {
-        m_pLink->setText(text);
-        m_pLink->Attach();
-        m_pLink->SetDesktopServices(m_Desktop);
-        m_Window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_Window));
+        m_link->setText(text);
+        m_link->Attach();
+        m_link->SetDesktopServices(m_desktop);
+        m_window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
     }
 
     void HoverThenLeave()
     {
-        const QPoint inside = m_pLink->rect().center();
-        QCursor::setPos(m_pLink->mapToGlobal(inside));
-        QTest::mouseMove(m_pLink, inside);
-        ASSERT_TRUE(m_pLink->IsHovering());
+        const QPoint inside = m_link->rect().center();
+        QCursor::setPos(m_link->mapToGlobal(inside));
+        QTest::mouseMove(m_link, inside);
+        ASSERT_TRUE(m_link->IsHovering());
     }
 
-    void MovePointerAway() { QCursor::setPos(m_Window.mapToGlobal(QPoint(390, 190))); }
+    void MovePointerAway() { QCursor::setPos(m_window.mapToGlobal(QPoint(390, 190))); }
 
     DesktopLinkServices RecordingDesktop(bool opens)
     {
         return {
             [this, opens](const QUrl& url) {
-                m_Opened = url;
+                m_opened = url;
                 return opens;
             },
             [] { return QString(); },
@@ -95,64 +95,64 @@ protected:
         };
     }
 
-    QWidget m_Window;
-    CHyperLink* m_pLink = new CHyperLink(&m_Window);
-    std::optional<QUrl> m_Opened;
-    DesktopLinkServices m_Desktop = RecordingDesktop(true);
+    QWidget m_window;
+    CHyperLink* m_link = new CHyperLink(&m_window);
+    std::optional<QUrl> m_opened;
+    DesktopLinkServices m_desktop = RecordingDesktop(true);
 };
 
 TEST_F(HyperLinkTest, DrawsInTheLinkColourAndUnderlinesOnlyWhileHovering)
 {
     ShowAndAttach();
-    EXPECT_EQ(m_pLink->Underline(), CHyperLink::UnderlineOnHover);
-    EXPECT_EQ(m_pLink->TextColour(), CHyperLink::kLinkColour);
-    EXPECT_FALSE(m_pLink->font().underline());
-    EXPECT_TRUE(ContainsColour(m_pLink->grab().toImage(), CHyperLink::kLinkColour));
-    EXPECT_EQ(m_pLink->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_EQ(m_pLink->toolTip(), kAddress);
+    EXPECT_EQ(m_link->Underline(), CHyperLink::UnderlineOnHover);
+    EXPECT_EQ(m_link->TextColour(), CHyperLink::kLinkColour);
+    EXPECT_FALSE(m_link->font().underline());
+    EXPECT_TRUE(ContainsColour(m_link->grab().toImage(), CHyperLink::kLinkColour));
+    EXPECT_EQ(m_link->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(m_link->toolTip(), kAddress);
 
     HoverThenLeave();
-    EXPECT_EQ(m_pLink->TextColour(), CHyperLink::kHoverColour);
-    EXPECT_TRUE(m_pLink->font().underline());
-    EXPECT_TRUE(ContainsColour(m_pLink->grab().toImage(), CHyperLink::kHoverColour));
+    EXPECT_EQ(m_link->TextColour(), CHyperLink::kHoverColour);
+    EXPECT_TRUE(m_link->font().underline());
+    EXPECT_TRUE(ContainsColour(m_link->grab().toImage(), CHyperLink::kHoverColour));
 
     MovePointerAway();
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_pLink->IsHovering(); }, kGenerousWaitMs));
-    EXPECT_FALSE(m_pLink->font().underline());
-    EXPECT_EQ(m_pLink->TextColour(), CHyperLink::kLinkColour);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_link->IsHovering(); }, kGenerousWaitMs));
+    EXPECT_FALSE(m_link->font().underline());
+    EXPECT_EQ(m_link->TextColour(), CHyperLink::kLinkColour);
 }
 
 TEST_F(HyperLinkTest, InAlwaysModeHoveringOnlyChangesTheColour)
 {
     ShowAndAttach();
-    m_pLink->SetUnderlineMode(CHyperLink::UnderlineAlways);
-    EXPECT_TRUE(m_pLink->font().underline());
+    m_link->SetUnderlineMode(CHyperLink::UnderlineAlways);
+    EXPECT_TRUE(m_link->font().underline());
     HoverThenLeave();
-    EXPECT_TRUE(m_pLink->font().underline());
+    EXPECT_TRUE(m_link->font().underline());
     MovePointerAway();
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_pLink->IsHovering(); }, kGenerousWaitMs));
-    EXPECT_TRUE(m_pLink->font().underline());
-    EXPECT_EQ(m_pLink->TextColour(), CHyperLink::kLinkColour);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_link->IsHovering(); }, kGenerousWaitMs));
+    EXPECT_TRUE(m_link->font().underline());
+    EXPECT_EQ(m_link->TextColour(), CHyperLink::kLinkColour);
 
-    m_pLink->SetUnderlineMode(CHyperLink::UnderlineOnHover);
-    EXPECT_FALSE(m_pLink->font().underline());
+    m_link->SetUnderlineMode(CHyperLink::UnderlineOnHover);
+    EXPECT_FALSE(m_link->font().underline());
 }
 
 TEST_F(HyperLinkTest, AttachingResetsTheUnderlineModeToOnHover)
 {
-    m_pLink->SetUnderlineMode(CHyperLink::UnderlineAlways);
+    m_link->SetUnderlineMode(CHyperLink::UnderlineAlways);
     ShowAndAttach();
-    EXPECT_EQ(m_pLink->Underline(), CHyperLink::UnderlineOnHover);
-    EXPECT_FALSE(m_pLink->font().underline());
+    EXPECT_EQ(m_link->Underline(), CHyperLink::UnderlineOnHover);
+    EXPECT_FALSE(m_link->font().underline());
 }
 
 TEST_F(HyperLinkTest, TextAndAddressFillInForEachOther)
 {
-    m_pLink->SetLinkTarget(kAddress);
+    m_link->SetLinkTarget(kAddress);
     ShowAndAttach(QString());
-    EXPECT_EQ(m_pLink->text(), kAddress);
+    EXPECT_EQ(m_link->text(), kAddress);
 
-    auto* second = new CHyperLink(&m_Window);
+    auto* second = new CHyperLink(&m_window);
     second->setText(QStringLiteral("https://example.org/own-text"));
     second->Attach();
     EXPECT_EQ(second->LinkTarget(), QStringLiteral("https://example.org/own-text"));
@@ -162,12 +162,12 @@ TEST_F(HyperLinkTest, ASuccessfulClickShowsTheVisitedColour)
 {
     MessageCatcher messages;
     ShowAndAttach();
-    QTest::mouseClick(m_pLink, Qt::LeftButton, {}, m_pLink->rect().center());
-    EXPECT_EQ(m_Opened, QUrl(kAddress));
-    EXPECT_TRUE(m_pLink->IsVisited());
-    EXPECT_FALSE(m_pLink->IsHovering());
-    EXPECT_EQ(m_pLink->TextColour(), CHyperLink::kVisitedColour);
-    EXPECT_TRUE(ContainsColour(m_pLink->grab().toImage(), CHyperLink::kVisitedColour));
+    QTest::mouseClick(m_link, Qt::LeftButton, {}, m_link->rect().center());
+    EXPECT_EQ(m_opened, QUrl(kAddress));
+    EXPECT_TRUE(m_link->IsVisited());
+    EXPECT_FALSE(m_link->IsHovering());
+    EXPECT_EQ(m_link->TextColour(), CHyperLink::kVisitedColour);
+    EXPECT_TRUE(ContainsColour(m_link->grab().toImage(), CHyperLink::kVisitedColour));
     EXPECT_TRUE(messages.Shown().empty());
 }
 
@@ -175,11 +175,11 @@ TEST_F(HyperLinkTest, AFailedClickReportsTheErrorAndClearsVisited)
 {
     MessageCatcher messages;
     ShowAndAttach();
-    QTest::mouseClick(m_pLink, Qt::LeftButton, {}, m_pLink->rect().center());
-    m_pLink->SetDesktopServices(RecordingDesktop(false));
-    QTest::mouseClick(m_pLink, Qt::LeftButton, {}, m_pLink->rect().center());
-    EXPECT_FALSE(m_pLink->IsVisited());
-    EXPECT_EQ(m_pLink->TextColour(), CHyperLink::kLinkColour);
+    QTest::mouseClick(m_link, Qt::LeftButton, {}, m_link->rect().center());
+    m_link->SetDesktopServices(RecordingDesktop(false));
+    QTest::mouseClick(m_link, Qt::LeftButton, {}, m_link->rect().center());
+    EXPECT_FALSE(m_link->IsVisited());
+    EXPECT_EQ(m_link->TextColour(), CHyperLink::kLinkColour);
     ASSERT_EQ(messages.Shown().size(), 1u);
     EXPECT_EQ(messages.Shown()[0].text, QStringLiteral("Unable to open hyperlink:\n\nThere is no application associated\n"
                                                        "with the given filename extension."));
@@ -199,7 +199,7 @@ TEST_F(HyperLinkTest, ShowOpenErrorExplainsTheCodeInAnExclamationBox)
     };
     MessageCatcher messages;
     for (const Case& c : cases)
-        m_pLink->ShowOpenError(c.code);
+        m_link->ShowOpenError(c.code);
     ASSERT_EQ(messages.Shown().size(), std::size(cases));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_EQ(messages.Shown()[i].text, QString::fromLatin1(cases[i].text));
@@ -218,7 +218,7 @@ TEST_F(HyperLinkTest, FitToTextKeepsTheEdgeOrCentreThatTheAlignmentNames)
     for (const Case& c : {Case{"left", Qt::AlignLeft | Qt::AlignTop}, Case{"centre", Qt::AlignHCenter | Qt::AlignTop},
                           Case{"right", Qt::AlignRight | Qt::AlignTop},
                           Case{"centred vertically", Qt::AlignLeft | Qt::AlignVCenter}}) {
-        CHyperLink link(&m_Window);
+        CHyperLink link(&m_window);
         link.setText(QStringLiteral("abc"));
         link.setAlignment(c.alignment);
         link.setGeometry(start);

@@ -41,19 +41,19 @@ class SettingsStoreTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Folder.path());
-        m_PreviousFolder = QDir::currentPath();
-        QDir::setCurrent(m_Folder.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder.path());
+        m_previousFolder = QDir::currentPath();
+        QDir::setCurrent(m_folder.path());
     }
 
-    void TearDown() override { QDir::setCurrent(m_PreviousFolder); }
+    void TearDown() override { QDir::setCurrent(m_previousFolder); }
 
-    QString StoreFile() const { return m_Folder.file(QStringLiteral("Halvoren/tarsel.conf")); }
-    QString LogFile() const { return m_Folder.file(QString::fromLatin1(kDebugLogFileName)); }
+    QString StoreFile() const { return m_folder.file(QStringLiteral("Halvoren/tarsel.conf")); }
+    QString LogFile() const { return m_folder.file(QString::fromLatin1(kDebugLogFileName)); }
 
     void WriteStoreFile(const QByteArray& content) const
     {
-        QDir(m_Folder.path()).mkpath(QStringLiteral("Halvoren"));
+        QDir(m_folder.path()).mkpath(QStringLiteral("Halvoren"));
         QFile file(StoreFile());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
@@ -79,8 +79,8 @@ protected:
         EXPECT_FALSE(global.HasDebugLog());
     }
 
-    TempFolder m_Folder;
-    QString m_PreviousFolder;
+    TempFolder m_folder;
+    QString m_previousFolder;
 };
 
 TEST_F(SettingsStoreTest, WithoutStoreEveryMemberKeepsItsDefault)
@@ -189,7 +189,7 @@ TEST_F(SettingsStoreTest, WriteReplacesAStoreFileThatCouldNotBeRead)
 
 TEST_F(SettingsStoreTest, AFolderInPlaceOfTheStoreFileLeavesTheDefaultsAndRefusesTheWrite)
 {
-    ASSERT_TRUE(QDir(m_Folder.path()).mkpath(QStringLiteral("Halvoren/tarsel.conf")));
+    ASSERT_TRUE(QDir(m_folder.path()).mkpath(QStringLiteral("Halvoren/tarsel.conf")));
     CGlobal global;
     ExpectDefaults(global);
     EXPECT_EQ(global.WriteRegistry(), 0);
@@ -197,7 +197,7 @@ TEST_F(SettingsStoreTest, AFolderInPlaceOfTheStoreFileLeavesTheDefaultsAndRefuse
 
 TEST_F(SettingsStoreTest, WriteReturnsZeroWhenTheStoreFolderCannotBeMade)
 {
-    QFile blocker(m_Folder.file(QStringLiteral("not-a-folder")));
+    QFile blocker(m_folder.file(QStringLiteral("not-a-folder")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocker.fileName());

@@ -22,23 +22,23 @@ FrameRecord StripedFrame(int width, const std::vector<QColor>& rowsFromBottom)
 
 class CameraViewTest : public ::testing::Test {
 protected:
-    CameraViewTest() { m_View.resize(310, 250); }
+    CameraViewTest() { m_view.resize(310, 250); }
 
-    QColor At(int x, int y) const { return m_View.Picture().pixelColor(x, y); }
+    QColor At(int x, int y) const { return m_view.Picture().pixelColor(x, y); }
 
-    CameraView m_View;
+    CameraView m_view;
 };
 
 TEST_F(CameraViewTest, FillWhitePaintsTheWholeArea)
 {
-    m_View.FillWhite();
+    m_view.FillWhite();
     EXPECT_EQ(At(0, 0), QColor(Qt::white));
     EXPECT_EQ(At(309, 249), QColor(Qt::white));
 }
 
 TEST_F(CameraViewTest, AFrameIsScaledToTheWidthWithTruncatedHeight)
 {
-    ASSERT_TRUE(m_View.DrawFrame(StripedFrame(320, std::vector<QColor>(240, Qt::red))));
+    ASSERT_TRUE(m_view.DrawFrame(StripedFrame(320, std::vector<QColor>(240, Qt::red))));
     EXPECT_EQ(At(0, 0), QColor(Qt::red));
     EXPECT_EQ(At(309, 231), QColor(Qt::red)) << "310 × 240 / 320 = 232.5 gives 232 rows";
     EXPECT_EQ(At(0, 232).alpha(), 0);
@@ -46,7 +46,7 @@ TEST_F(CameraViewTest, AFrameIsScaledToTheWidthWithTruncatedHeight)
 
 TEST_F(CameraViewTest, BottomUpRowsAreShownTheRightWayUp)
 {
-    ASSERT_TRUE(m_View.DrawFrame(StripedFrame(31, {Qt::blue, Qt::green})));
+    ASSERT_TRUE(m_view.DrawFrame(StripedFrame(31, {Qt::blue, Qt::green})));
     // 310 × 2 / 31 = 20 rows: the top half shows the frame's last (top) row.
     EXPECT_EQ(At(5, 2), QColor(Qt::green));
     EXPECT_EQ(At(5, 17), QColor(Qt::blue));
@@ -54,7 +54,7 @@ TEST_F(CameraViewTest, BottomUpRowsAreShownTheRightWayUp)
 
 TEST_F(CameraViewTest, RefusesRecordsItCannotShow)
 {
-    m_View.FillWhite();
+    m_view.FillWhite();
     FrameRecord short24 = StripedFrame(4, {Qt::red, Qt::red});
     short24.resize(kBitmapHeaderSize + 4 * 3);
     FrameRecord eightBit(MakeBitmapHeader(4, 2, 8));
@@ -64,18 +64,18 @@ TEST_F(CameraViewTest, RefusesRecordsItCannotShow)
     topDown.setHeader(header);
     for (const FrameRecord* frame : {&short24, &eightBit, &topDown, static_cast<FrameRecord*>(nullptr)}) {
         const FrameRecord empty;
-        EXPECT_FALSE(m_View.DrawFrame(frame ? *frame : empty));
+        EXPECT_FALSE(m_view.DrawFrame(frame ? *frame : empty));
     }
     EXPECT_EQ(At(0, 0), QColor(Qt::white));
 }
 
 TEST_F(CameraViewTest, PaintingShowsTheRetainedPicture)
 {
-    m_View.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_View));
-    m_View.FillWhite();
-    ASSERT_TRUE(m_View.DrawFrame(StripedFrame(320, std::vector<QColor>(240, Qt::red))));
-    const QImage shown = m_View.grab().toImage();
+    m_view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_view));
+    m_view.FillWhite();
+    ASSERT_TRUE(m_view.DrawFrame(StripedFrame(320, std::vector<QColor>(240, Qt::red))));
+    const QImage shown = m_view.grab().toImage();
     EXPECT_EQ(shown.pixelColor(10, 10), QColor(Qt::red));
     EXPECT_EQ(shown.pixelColor(10, 240), QColor(Qt::white));
 }

@@ -36,7 +36,7 @@ protected:
 
     QString Write(const TestVideo& video, const QStringList& arguments, const QString& name)
     {
-        const QString path = m_Files.file(name);
+        const QString path = m_files.file(name);
         const QString error = WriteAvi(video, arguments, path);
         EXPECT_TRUE(error.isEmpty()) << error.toStdString();
         return path;
@@ -45,7 +45,7 @@ protected:
     // Presses "Open" and chooses path in the file dialog.
     void Open(const QString& path)
     {
-        m_OnFileDialog = [path](QFileDialog& dialog) { return ChooseFile(dialog, path); };
+        m_onFileDialog = [path](QFileDialog& dialog) { return ChooseFile(dialog, path); };
         Click(IDC_ADD_CAM);
     }
 
@@ -59,7 +59,7 @@ protected:
 
     bool WaitForPlayLabel() { return WaitFor([&] { return Text(IDC_CAM_SETUP) == QStringLiteral("Play"); }); }
 
-    TempFolder m_Files;
+    TempFolder m_files;
 };
 
 TEST_F(AviFileDialogTest, FileModeShowsTheSliderAndCounterInsteadOfTheRate)
@@ -88,7 +88,7 @@ TEST_F(AviFileDialogTest, FileModeShowsTheSliderAndCounterInsteadOfTheRate)
 TEST_F(AviFileDialogTest, TheOpenDialogOffersAviBmpAndAllFiles)
 {
     bool asked = false;
-    m_OnFileDialog = [&](QFileDialog& dialog) {
+    m_onFileDialog = [&](QFileDialog& dialog) {
         asked = true;
         EXPECT_EQ(dialog.nameFilters().size(), 4);
         EXPECT_EQ(dialog.nameFilters().first(), QStringLiteral("AVI Files (*.avi)"));
@@ -102,7 +102,7 @@ TEST_F(AviFileDialogTest, TheOpenDialogOffersAviBmpAndAllFiles)
     };
     Click(IDC_ADD_CAM);
     EXPECT_TRUE(asked);
-    EXPECT_TRUE(m_Messages.isEmpty()) << "a cancelled dialog says nothing";
+    EXPECT_TRUE(m_messages.isEmpty()) << "a cancelled dialog says nothing";
     EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Open"));
     EXPECT_FALSE(Source().HasFile());
     EXPECT_EQ(Slider().maximum(), 0);
@@ -114,7 +114,7 @@ TEST_F(AviFileDialogTest, EveryFrameOfARaw24BitFileReachesThePipelineUnmirrored)
     const TestVideo video = MakeBgr24Video(320, 240, 10);
     Open(Write(video, kRaw24, "raw24.avi"));
 
-    EXPECT_TRUE(m_Messages.isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
     EXPECT_EQ(Slider().minimum(), 0);
     EXPECT_EQ(Slider().maximum(), 9);
     EXPECT_EQ(Slider().value(), 0);
@@ -165,7 +165,7 @@ TEST_F(AviFileDialogTest, RawDepthsAndPaddedRowsAreShownAsStored)
         EXPECT_TRUE(Shows(LastOutput()));
         Click(IDC_DELETE_CAM);
     }
-    EXPECT_TRUE(m_Messages.isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 TEST_F(AviFileDialogTest, FilesThatCannotBeShownAreRefusedWithTheirMessagesInOrder)
@@ -181,7 +181,7 @@ TEST_F(AviFileDialogTest, FilesThatCannotBeShownAreRefusedWithTheirMessagesInOrd
         std::memcpy(hugeFrames.data() + offset, &side, 4);
     QByteArray damaged = goodBytes;
     damaged.replace(0, 12, "NOT A RIFF!!");
-    const QString audioOnly = m_Files.file("audio.avi");
+    const QString audioOnly = m_files.file("audio.avi");
     const QString error =
         RunFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=0.3", "-c:a", "pcm_s16le", audioOnly});
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
@@ -194,7 +194,7 @@ TEST_F(AviFileDialogTest, FilesThatCannotBeShownAreRefusedWithTheirMessagesInOrd
         QString readerMessage;  // empty: the loading error alone
     };
     const auto file = [&](const char* name, const QByteArray& bytes) {
-        const QString path = m_Files.file(name);
+        const QString path = m_files.file(name);
         WriteFileBytes(path, bytes);
         return path;
     };
@@ -209,13 +209,13 @@ TEST_F(AviFileDialogTest, FilesThatCannotBeShownAreRefusedWithTheirMessagesInOrd
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        m_Messages.clear();
+        m_messages.clear();
         Open(c.path);
         QStringList expected;
         if (!c.readerMessage.isEmpty())
             expected << c.readerMessage;
         expected << kLoadingError + c.path;
-        EXPECT_EQ(m_Messages, expected);
+        EXPECT_EQ(m_messages, expected);
         EXPECT_FALSE(Source().HasFile());
         EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Open"));
         EXPECT_FALSE(Enabled(IDC_CAM_SETUP));
@@ -237,7 +237,7 @@ TEST_F(AviFileDialogTest, MjpegFramesAreDecodedShownAndSnapped)
 
     Click(IDC_ADD_CAM);
     ASSERT_EQ(Snapshots().size(), 1);
-    const QByteArray snapshot = ReadFileBytes(m_ProgramFolder.file(Snapshots().first()));
+    const QByteArray snapshot = ReadFileBytes(m_programFolder.file(Snapshots().first()));
     ASSERT_EQ(snapshot.size(), 14 + 40 + 640 * 480 * 3);
     const std::vector<uint8_t> output = PixelsOf(LastOutput());
     EXPECT_TRUE(snapshot.mid(54) == QByteArray(reinterpret_cast<const char*>(output.data()), qsizetype(output.size())));
@@ -324,7 +324,7 @@ TEST_F(AviFileDialogTest, SnapshotWhilePlayingStopsPlaybackAndSavesTheLastOutput
     EXPECT_FALSE(Source().IsPlaying());
     const std::vector<uint8_t> output = PixelsOf(LastOutput());
     ASSERT_EQ(Snapshots().size(), 1);
-    const QByteArray snapshot = ReadFileBytes(m_ProgramFolder.file(Snapshots().first()));
+    const QByteArray snapshot = ReadFileBytes(m_programFolder.file(Snapshots().first()));
     EXPECT_TRUE(snapshot.mid(54) == QByteArray(reinterpret_cast<const char*>(output.data()), qsizetype(output.size())));
 
     ASSERT_TRUE(WaitForPlayLabel());
@@ -347,7 +347,7 @@ TEST_F(AviFileDialogTest, AFrameThatCannotBeDecodedIsSkippedWhileTheCounterMoves
     EXPECT_EQ(Counter(), QStringLiteral("5/5"));
     EXPECT_EQ(FramesProcessed(), 5) << "six frames, one of them skipped";
     EXPECT_EQ(ClosestFrame(video, PipelineInput()), 5);
-    EXPECT_TRUE(m_Messages.isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 TEST_F(AviFileDialogTest, CloseForgetsTheFileAndAFileOfAnotherSizeFollows)

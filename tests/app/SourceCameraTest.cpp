@@ -63,7 +63,7 @@ protected:
     // still, so that every frame is the same picture.
     void ConnectStillCamera()
     {
-        m_DriverDialogs.onDisplay = [](CaptureDisplayDialog& dialog) {
+        m_driverDialogs.onDisplay = [](CaptureDisplayDialog& dialog) {
             FindByAccessibleName<QCheckBox>(dialog, QStringLiteral("Move shapes"))->setChecked(false);
             return ClickButton(dialog, QStringLiteral("OK"));
         };
@@ -75,7 +75,7 @@ protected:
 TEST_F(VirtualCameraDialogTest, AddCamConnectsAndDrawsEveryFrameMirrored)
 {
     Click(IDC_ADD_CAM);
-    EXPECT_TRUE(m_Messages.isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
     EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Snapshot"));
     EXPECT_FALSE(Enabled(IDC_WEB_CAMERA));
     EXPECT_FALSE(Enabled(IDC_AVI_FILE));
@@ -115,7 +115,7 @@ TEST_F(VirtualCameraDialogTest, SnapshotSavesTheNextFrameBesideTheProgram)
     ASSERT_EQ(Snapshots().size(), 1);
     const QString name = Snapshots().first();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^VIZMAR\\d+\\.bmp$")).match(name).hasMatch()) << name.toStdString();
-    EXPECT_EQ(QFileInfo(m_ProgramFolder.file(name)).size(), kSnapshotFileBytes);
+    EXPECT_EQ(QFileInfo(m_programFolder.file(name)).size(), kSnapshotFileBytes);
     EXPECT_FALSE(Dialog().pipelineState().snapshotRequest);
     EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Snapshot"));
 }
@@ -127,7 +127,7 @@ TEST_F(VirtualCameraDialogTest, SnapshotHoldsThePixelsDrawn)
     Click(IDC_ADD_CAM);
     ASSERT_TRUE(WaitFor([&] { return !Snapshots().isEmpty(); }));
 
-    const QByteArray file = ReadFileBytes(m_ProgramFolder.file(Snapshots().first()));
+    const QByteArray file = ReadFileBytes(m_programFolder.file(Snapshots().first()));
     ASSERT_EQ(file.size(), kSnapshotFileBytes);
     const FrameRecord& drawn = Dialog().pipelineState().bufferSet[kLastOutputBuffer];
     const QByteArray drawnPixels(reinterpret_cast<const char*>(drawn.pixels()), 320 * 240 * 3);
@@ -192,13 +192,13 @@ TEST_F(VirtualCameraDialogTest, ASeventhCameraCannotConnect)
         others.push_back(std::make_unique<CCamObj>(&elsewhere, nullptr, CreateCaptureDriver()));
 
     Click(IDC_ADD_CAM);
-    EXPECT_EQ(m_Messages, QStringList{kConnectFailure});
+    EXPECT_EQ(m_messages, QStringList{kConnectFailure});
     EXPECT_FALSE(Dialog().sourceControl().Cameras().HasCamera());
     EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Snapshot"));
 
     others.pop_back();
     Click(IDC_ADD_CAM);
-    EXPECT_EQ(m_Messages.size(), 1) << "with a slot free, the next press connects";
+    EXPECT_EQ(m_messages.size(), 1) << "with a slot free, the next press connects";
     EXPECT_TRUE(WaitForFrames(1));
 }
 
@@ -210,14 +210,14 @@ TEST_F(VirtualCameraDialogTest, ClosingTheDialogWhileStreamingStopsTheCamera)
     EXPECT_FALSE(Dialog().isVisible());
     EXPECT_EQ(FreeCamSlots(), kCamSlotCount);
     EXPECT_TRUE(NoMoreFrames());
-    m_pDialog.reset();
+    m_dialog.reset();
     EXPECT_EQ(FreeCamSlots(), kCamSlotCount);
 }
 
 TEST_F(VirtualCameraDialogTest, CamSetupReplacesTheCameraAndLeavesTheSourceChoiceAlone)
 {
     Click(IDC_CAM_SETUP);
-    EXPECT_EQ(m_DriverDialogs.shown, (std::vector<QString>{QStringLiteral("display"), QStringLiteral("format")}));
+    EXPECT_EQ(m_driverDialogs.shown, (std::vector<QString>{QStringLiteral("display"), QStringLiteral("format")}));
     EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Snapshot"));
     EXPECT_TRUE(Enabled(IDC_CAM_SETUP));
     EXPECT_TRUE(Enabled(IDC_WEB_CAMERA));
@@ -258,22 +258,22 @@ protected:
 
     v4l2_fract FirstIntervalAsked()
     {
-        return m_pIo->WithDevice(0, [](FakeV4l2Device& device) { return device.intervalRequests.at(0); });
+        return m_io->WithDevice(0, [](FakeV4l2Device& device) { return device.intervalRequests.at(0); });
     }
 
-    std::shared_ptr<FakeV4l2> m_pIo = std::make_shared<FakeV4l2>();
-    ScopedCaptureDriverFactory m_Factory{[this] { return std::make_unique<V4l2CaptureDriver>(m_pIo); }};
+    std::shared_ptr<FakeV4l2> m_io = std::make_shared<FakeV4l2>();
+    ScopedCaptureDriverFactory m_factory{[this] { return std::make_unique<V4l2CaptureDriver>(m_io); }};
 };
 
 TEST_F(FakeDeviceDialogTest, WithoutAnyDeviceAddCamTellsTheUserOnce)
 {
     Click(IDC_ADD_CAM);
-    EXPECT_EQ(m_Messages, QStringList{kConnectFailure});
+    EXPECT_EQ(m_messages, QStringList{kConnectFailure});
     EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Snapshot"));
     EXPECT_FALSE(Dialog().sourceControl().Cameras().HasCamera());
 
     Click(IDC_ADD_CAM);
-    EXPECT_EQ(m_Messages.size(), 2) << "with no camera open the button connects again";
+    EXPECT_EQ(m_messages.size(), 2) << "with no camera open the button connects again";
     Click(IDC_DELETE_CAM);
     EXPECT_TRUE(Enabled(IDC_WEB_CAMERA));
     EXPECT_TRUE(Enabled(IDC_AVI_FILE));
@@ -287,9 +287,9 @@ TEST_F(FakeDeviceDialogTest, TheRateChosenInCamSetupReachesTheDevice)
     };
     for (const Case& c : {Case{"7", 7}, Case{"15", 15}, Case{"30", 30}, Case{"60", 60}}) {
         SCOPED_TRACE(c.item.toStdString());
-        m_pIo = std::make_shared<FakeV4l2>();
-        m_pIo->AddDevice(0, Yuyv320());
-        m_OnRateDialog = [&](CSetFPS& dialog) { return ChooseRate(dialog, c.item); };
+        m_io = std::make_shared<FakeV4l2>();
+        m_io->AddDevice(0, Yuyv320());
+        m_onRateDialog = [&](CSetFPS& dialog) { return ChooseRate(dialog, c.item); };
         Click(IDC_CAM_SETUP);
         ASSERT_TRUE(Dialog().sourceControl().Cameras().HasCamera());
         const v4l2_fract asked = FirstIntervalAsked();
@@ -297,13 +297,13 @@ TEST_F(FakeDeviceDialogTest, TheRateChosenInCamSetupReachesTheDevice)
         EXPECT_EQ(asked.denominator, c.framesPerSecond);
         Click(IDC_DELETE_CAM);
     }
-    EXPECT_TRUE(m_Messages.isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 TEST_F(FakeDeviceDialogTest, CancelledRateDialogKeepsThirtyAndStillReconnects)
 {
-    m_pIo->AddDevice(0, Yuyv320());
-    m_OnRateDialog = [](CSetFPS& dialog) {
+    m_io->AddDevice(0, Yuyv320());
+    m_onRateDialog = [](CSetFPS& dialog) {
         auto* box = dialog.findChild<QComboBox*>(QString::number(CSetFPS::kRateComboId));
         box->setCurrentIndex(0);
         return ClickButton(dialog, QStringLiteral("Cancel"));
@@ -317,11 +317,11 @@ TEST_F(FakeDeviceDialogTest, CancelledRateDialogKeepsThirtyAndStillReconnects)
 
 TEST_F(FakeDeviceDialogTest, AddCamAsksForThirtyFramesPerSecond)
 {
-    m_pIo->AddDevice(0, Yuyv320());
+    m_io->AddDevice(0, Yuyv320());
     Click(IDC_ADD_CAM);
     ASSERT_TRUE(Dialog().sourceControl().Cameras().HasCamera());
     EXPECT_EQ(FirstIntervalAsked().denominator, 30u);
-    EXPECT_TRUE(m_DriverDialogs.shown.empty()) << "Add Cam shows no driver dialog";
+    EXPECT_TRUE(m_driverDialogs.shown.empty()) << "Add Cam shows no driver dialog";
 }
 
 }  // namespace

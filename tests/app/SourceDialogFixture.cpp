@@ -17,57 +17,57 @@
 #include <algorithm>
 
 SourceDialogFixture::SourceDialogFixture()
-    : m_Hook([this](QDialog& dialog) { return Answer(dialog); })
+    : m_hook([this](QDialog& dialog) { return Answer(dialog); })
 {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Settings.path());
-    SetProgramFolderForTesting(m_ProgramFolder.path());
-    m_pDialog = std::make_unique<CVizmarDlg>();
-    m_pDialog->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(m_pDialog.get()));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+    SetProgramFolderForTesting(m_programFolder.path());
+    m_dialog = std::make_unique<CVizmarDlg>();
+    m_dialog->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(m_dialog.get()));
 }
 
 SourceDialogFixture::~SourceDialogFixture()
 {
-    m_pDialog.reset();
+    m_dialog.reset();
     SetProgramFolderForTesting(QString());
 }
 
 int SourceDialogFixture::Answer(QDialog& dialog)
 {
     if (auto* rates = qobject_cast<CSetFPS*>(&dialog))
-        return m_OnRateDialog ? m_OnRateDialog(*rates) : ClickButton(dialog, QStringLiteral("OK"));
+        return m_onRateDialog ? m_onRateDialog(*rates) : ClickButton(dialog, QStringLiteral("OK"));
     if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
-        if (m_OnFileDialog)
-            return m_OnFileDialog(*files);
+        if (m_onFileDialog)
+            return m_onFileDialog(*files);
         ADD_FAILURE() << "a file dialog nobody answers";
         return QDialog::Rejected;
     }
     auto* box = qobject_cast<QMessageBox*>(&dialog);
     if (box != nullptr && box->standardButtons() == QMessageBox::Ok) {
-        m_Messages.append(box->text());
+        m_messages.append(box->text());
         return QMessageBox::Ok;
     }
-    return m_DriverDialogs.Answer(dialog);
+    return m_driverDialogs.Answer(dialog);
 }
 
 QString SourceDialogFixture::Text(int id) const
 {
-    return m_pDialog->controlAs<QAbstractButton>(id)->text();
+    return m_dialog->controlAs<QAbstractButton>(id)->text();
 }
 
 bool SourceDialogFixture::Shown(int id) const
 {
-    return m_pDialog->control(id)->isVisibleTo(m_pDialog.get());
+    return m_dialog->control(id)->isVisibleTo(m_dialog.get());
 }
 
 bool SourceDialogFixture::Enabled(int id) const
 {
-    return m_pDialog->control(id)->isEnabled();
+    return m_dialog->control(id)->isEnabled();
 }
 
 void SourceDialogFixture::Click(int id)
 {
-    QTest::mouseClick(m_pDialog->controlAs<QAbstractButton>(id), Qt::LeftButton);
+    QTest::mouseClick(m_dialog->controlAs<QAbstractButton>(id), Qt::LeftButton);
 }
 
 bool SourceDialogFixture::WaitForFrames(int count)
@@ -97,7 +97,7 @@ bool SourceDialogFixture::Shows(const FrameRecord& record)
 
 QStringList SourceDialogFixture::Snapshots() const
 {
-    return QDir(m_ProgramFolder.path()).entryList({QStringLiteral("VIZMAR*.bmp")}, QDir::Files);
+    return QDir(m_programFolder.path()).entryList({QStringLiteral("VIZMAR*.bmp")}, QDir::Files);
 }
 
 int ChooseRate(CSetFPS& dialog, const QString& rate)

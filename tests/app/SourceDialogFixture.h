@@ -25,7 +25,7 @@ protected:
     SourceDialogFixture();
     ~SourceDialogFixture() override;
 
-    CVizmarDlg& Dialog() { return *m_pDialog; }
+    CVizmarDlg& Dialog() { return *m_dialog; }
     QString Text(int id) const;
     bool Shown(int id) const;
     bool Enabled(int id) const;
@@ -46,14 +46,14 @@ protected:
     // The snapshot files in the program folder.
     QStringList Snapshots() const;
 
-    TempFolder m_Settings;
-    TempFolder m_ProgramFolder;
-    QStringList m_Messages;
-    DialogScript m_DriverDialogs;
-    std::function<int(CSetFPS&)> m_OnRateDialog;
-    std::function<int(QFileDialog&)> m_OnFileDialog;
-    ScopedModalHook m_Hook;
-    std::unique_ptr<CVizmarDlg> m_pDialog;
+    TempFolder m_settings;
+    TempFolder m_programFolder;
+    QStringList m_messages;
+    DialogScript m_driverDialogs;
+    std::function<int(CSetFPS&)> m_onRateDialog;
+    std::function<int(QFileDialog&)> m_onFileDialog;
+    ScopedModalHook m_hook;
+    std::unique_ptr<CVizmarDlg> m_dialog;
 
 private:
     int Answer(QDialog& dialog);

@@ -23,7 +23,7 @@ class MediaFileDialogTest : public SourceDialogFixture {
 protected:
     QString WriteVideo(const QString& name, int frameCount, const QStringList& arguments)
     {
-        const QString path = m_Files.file(name);
+        const QString path = m_files.file(name);
         const QString error = WriteTestPattern(320, 240, frameCount, arguments, path);
         EXPECT_TRUE(error.isEmpty()) << error.toStdString();
         return path;
@@ -34,7 +34,7 @@ protected:
     void Open(const QString& path)
     {
         Click(IDC_AVI_FILE);
-        m_OnFileDialog = [path](QFileDialog& dialog) { return ChooseFile(dialog, path); };
+        m_onFileDialog = [path](QFileDialog& dialog) { return ChooseFile(dialog, path); };
         Click(IDC_ADD_CAM);
     }
 
@@ -73,13 +73,13 @@ protected:
     // Lets queued work (the paused frame's redraw) run.
     static void Settle() { QTest::qWait(20); }
 
-    TempFolder m_Files;
+    TempFolder m_files;
 };
 
 TEST_F(MediaFileDialogTest, TheOpenDialogAlsoOffersEveryVideoAndPicture)
 {
     QStringList filters;
-    m_OnFileDialog = [&](QFileDialog& dialog) {
+    m_onFileDialog = [&](QFileDialog& dialog) {
         filters = dialog.nameFilters();
         return int(QDialog::Rejected);
     };
@@ -97,7 +97,7 @@ TEST_F(MediaFileDialogTest, TheOpenDialogAlsoOffersEveryVideoAndPicture)
 TEST_F(MediaFileDialogTest, APhoneRecordingOpensWithEveryFrameOnTheSlider)
 {
     Open(WritePhoneVideo());
-    EXPECT_TRUE(m_Messages.isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
     EXPECT_EQ(Counter(), QStringLiteral("0/19"));
     EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Snapshot"));
     const QImage first = Picture();
@@ -111,7 +111,7 @@ TEST_F(MediaFileDialogTest, APhoneRecordingOpensWithEveryFrameOnTheSlider)
 TEST_F(MediaFileDialogTest, APictureIsAFileOfOneFrameThatPlayHarmlesslyLeaves)
 {
     Open(WritePicture());
-    EXPECT_TRUE(m_Messages.isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
     EXPECT_EQ(Counter(), QStringLiteral("0/0"));
     EXPECT_EQ(Slider().maximum(), 0);
     const QImage shown = Picture();
@@ -126,7 +126,7 @@ TEST_F(MediaFileDialogTest, ADroppedFileOpensInFileModeAsOpenWould)
 {
     ASSERT_TRUE(Button(IDC_WEB_CAMERA).isChecked());
     EXPECT_TRUE(DropFile(WritePhoneVideo()));
-    EXPECT_TRUE(m_Messages.isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
     EXPECT_TRUE(Button(IDC_AVI_FILE).isChecked());
     EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Snapshot"));
     EXPECT_EQ(Text(IDC_CAM_SETUP), QStringLiteral("Play"));
@@ -141,10 +141,10 @@ TEST_F(MediaFileDialogTest, ADroppedFileOpensInFileModeAsOpenWould)
     EXPECT_EQ(Counter(), QStringLiteral("0/0"));
     const QImage picture = Picture();
     EXPECT_NE(picture, video);
-    const QString broken = m_Files.file("broken.mp4");
+    const QString broken = m_files.file("broken.mp4");
     WriteFileBytes(broken, "not a video");
     DropFile(broken);
-    EXPECT_EQ(m_Messages, QStringList({"Invalid file format!", kLoadingError + broken}));
+    EXPECT_EQ(m_messages, QStringList({"Invalid file format!", kLoadingError + broken}));
     EXPECT_EQ(Counter(), QStringLiteral("0/0"));
     EXPECT_EQ(Picture(), picture);
     EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Snapshot"));
@@ -157,10 +157,10 @@ TEST_F(MediaFileDialogTest, DroppingWhatIsNotAFileDoesNothing)
     QMimeData link;
     link.setUrls({QUrl(QStringLiteral("https://example.com/video.mp4"))});
     QMimeData folder;
-    folder.setUrls({QUrl::fromLocalFile(m_Files.path())});
+    folder.setUrls({QUrl::fromLocalFile(m_files.path())});
     for (QMimeData* data : {&text, &link, &folder})
         EXPECT_FALSE(Drop(*data));
-    EXPECT_TRUE(m_Messages.isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
     EXPECT_TRUE(Button(IDC_WEB_CAMERA).isChecked());
     EXPECT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Add Cam"));
 }
@@ -172,7 +172,7 @@ TEST_F(MediaFileDialogTest, ADropWhileACameraIsConnectedIsRefused)
     qunsetenv("VIZMAR_CAMERA");
     ASSERT_EQ(Text(IDC_ADD_CAM), QStringLiteral("Snapshot"));
     DropFile(WritePicture());
-    EXPECT_EQ(m_Messages, QStringList{kCameraConnected});
+    EXPECT_EQ(m_messages, QStringList{kCameraConnected});
     EXPECT_TRUE(Button(IDC_WEB_CAMERA).isChecked());
     EXPECT_EQ(Text(IDC_DELETE_CAM), QStringLiteral("Del Cam"));
     Click(IDC_DELETE_CAM);

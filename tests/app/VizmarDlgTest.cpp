@@ -41,27 +41,27 @@ class VizmarDlgTest : public ::testing::Test {
 protected:
     VizmarDlgTest()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Settings.path());
-        m_pDialog = std::make_unique<CVizmarDlg>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+        m_dialog = std::make_unique<CVizmarDlg>();
     }
 
     void Show()
     {
-        m_pDialog->show();
-        m_pDialog->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDialog.get()));
+        m_dialog->show();
+        m_dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
     }
 
-    QString Text(int id) const { return m_pDialog->controlAs<QAbstractButton>(id)->text(); }
-    bool Shown(int id) const { return m_pDialog->control(id)->isVisibleTo(m_pDialog.get()); }
+    QString Text(int id) const { return m_dialog->controlAs<QAbstractButton>(id)->text(); }
+    bool Shown(int id) const { return m_dialog->control(id)->isVisibleTo(m_dialog.get()); }
 
-    TempFolder m_Settings;
-    std::unique_ptr<CVizmarDlg> m_pDialog;
+    TempFolder m_settings;
+    std::unique_ptr<CVizmarDlg> m_dialog;
 };
 
 TEST_F(VizmarDlgTest, StartsWithTheWebCameraChosenAndNothingRunning)
 {
-    CVizmarDlg& dialog = *m_pDialog;
+    CVizmarDlg& dialog = *m_dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Web Cam HSV Color Filter"));
     EXPECT_TRUE(dialog.controlAs<QRadioButton>(IDC_WEB_CAMERA)->isChecked());
     EXPECT_FALSE(dialog.controlAs<QRadioButton>(IDC_AVI_FILE)->isChecked());
@@ -86,7 +86,7 @@ TEST_F(VizmarDlgTest, StartsWithTheWebCameraChosenAndNothingRunning)
 
 TEST_F(VizmarDlgTest, ErosionIsDisabledAndUncheckedAtStart)
 {
-    const auto* erosion = m_pDialog->controlAs<QCheckBox>(IDC_EROSION);
+    const auto* erosion = m_dialog->controlAs<QCheckBox>(IDC_EROSION);
     EXPECT_FALSE(erosion->isEnabled());
     EXPECT_FALSE(erosion->isChecked());
 }
@@ -100,34 +100,34 @@ TEST_F(VizmarDlgTest, ErosionIsEnabledForBinaryInputsOrTheMask)
     };
     for (const Case& c : {Case{kAsIs, false, false}, Case{kBinary, false, true}, Case{kOtsuBin, false, true},
                           Case{kHistory, false, false}, Case{kDelta, true, true}}) {
-        m_pDialog->pipelineOptions().inputMode = c.inputMode;
-        m_pDialog->pipelineOptions().mask = c.mask;
-        m_pDialog->UpdateErosionEnabled();
-        EXPECT_EQ(m_pDialog->control(IDC_EROSION)->isEnabled(), c.enabled) << c.inputMode << ' ' << c.mask;
+        m_dialog->pipelineOptions().inputMode = c.inputMode;
+        m_dialog->pipelineOptions().mask = c.mask;
+        m_dialog->UpdateErosionEnabled();
+        EXPECT_EQ(m_dialog->control(IDC_EROSION)->isEnabled(), c.enabled) << c.inputMode << ' ' << c.mask;
     }
 }
 
 TEST_F(VizmarDlgTest, DropDownListsHoldTheirItems)
 {
-    const auto* input = m_pDialog->controlAs<QComboBox>(IDC_INPUT);
+    const auto* input = m_dialog->controlAs<QComboBox>(IDC_INPUT);
     EXPECT_EQ(Items(input), QStringList({"As is", "Gray Scale", "Delta", "Binary", "Otsu Bin", "History"}));
     EXPECT_EQ(input->currentIndex(), 0);
-    const auto* effect = m_pDialog->controlAs<QComboBox>(IDC_EFFECT);
+    const auto* effect = m_dialog->controlAs<QComboBox>(IDC_EFFECT);
     EXPECT_EQ(Items(effect), QStringList({"none", "Gaussian", "Laplacian", "Sobel", "Prewitt"}));
     EXPECT_EQ(effect->currentText(), QStringLiteral("none"));
-    const auto* preset = m_pDialog->controlAs<QComboBox>(IDC_PRESET);
+    const auto* preset = m_dialog->controlAs<QComboBox>(IDC_PRESET);
     EXPECT_EQ(Items(preset), QStringList({"Custom", "Red", "Green", "Blue"}));
     EXPECT_EQ(preset->currentIndex(), -1) << "no preset is selected";
 }
 
 TEST_F(VizmarDlgTest, ControlsSitAtTheirTemplateRectangles)
 {
-    const DialogBaseUnits& units = m_pDialog->baseUnits();
-    EXPECT_EQ(m_pDialog->size(), DialogSizeToPixels(kMainDialogWidth, kMainDialogHeight, units));
+    const DialogBaseUnits& units = m_dialog->baseUnits();
+    EXPECT_EQ(m_dialog->size(), DialogSizeToPixels(kMainDialogWidth, kMainDialogHeight, units));
     for (const ControlTemplate& entry : MainDialogTemplate()) {
         if (entry.id == kStaticId || entry.kind == ControlKind::UpDown)
             continue;
-        const QRect placed = m_pDialog->control(entry.id)->geometry();
+        const QRect placed = m_dialog->control(entry.id)->geometry();
         const QRect expected = DialogRectToPixels(entry.x, entry.y, entry.width, entry.height, units);
         EXPECT_EQ(placed.topLeft(), expected.topLeft()) << entry.id;
         if (entry.kind == ControlKind::ComboBox)
@@ -160,9 +160,9 @@ TEST_F(VizmarDlgTest, EachSpinIsAttachedToTheEditBeforeItAtItsRightEdge)
                           {IDC_DILATION_SPIN, IDC_DILATION_COUNT},
                           {IDC_LENS_SPIN, IDC_LENS_PARAMETER}};
     for (const Pair& pair : pairs) {
-        UpDownControl* spin = m_pDialog->upDown(pair.spin);
+        UpDownControl* spin = m_dialog->upDown(pair.spin);
         ASSERT_NE(spin, nullptr) << pair.spin;
-        QWidget* edit = m_pDialog->control(pair.edit);
+        QWidget* edit = m_dialog->control(pair.edit);
         EXPECT_EQ(spin->Buddy(), edit) << pair.spin;
         EXPECT_EQ(spin->geometry().left(), edit->geometry().right() + 1 - UpDownControl::kBuddyBorderOverlap)
             << pair.spin;
@@ -174,7 +174,7 @@ TEST_F(VizmarDlgTest, EachSpinIsAttachedToTheEditBeforeItAtItsRightEdge)
 TEST_F(VizmarDlgTest, NumberEditsTakeDigitsOnly)
 {
     for (const int id : {IDC_HUE_WIDTH, IDC_EROSION_COUNT, IDC_LENS_PARAMETER}) {
-        auto* edit = m_pDialog->controlAs<QLineEdit>(id);
+        auto* edit = m_dialog->controlAs<QLineEdit>(id);
         edit->clear();
         QTest::keyClicks(edit, QStringLiteral("1a-2"));
         EXPECT_EQ(edit->text(), QStringLiteral("12")) << id;
@@ -199,9 +199,9 @@ TEST_F(VizmarDlgTest, EveryControlCarriesItsAccessibleName)
         {IDC_FRAME_SLIDER, "Frame slider"}, {IDC_CAM_GROUP, "CAM"}, {IDC_FPS_LABEL, "Current FPS:"}, {IDC_OLD_MASK, "Old Mask"},
     };
     for (const auto& [id, name] : expected)
-        EXPECT_EQ(AnnouncedName(m_pDialog->control(id)), QLatin1String(name)) << id;
-    EXPECT_EQ(AnnouncedName(&m_pDialog->cameraView()), QStringLiteral("Camera image"));
-    for (QWidget* child : m_pDialog->findChildren<QWidget*>()) {
+        EXPECT_EQ(AnnouncedName(m_dialog->control(id)), QLatin1String(name)) << id;
+    EXPECT_EQ(AnnouncedName(&m_dialog->cameraView()), QStringLiteral("Camera image"));
+    for (QWidget* child : m_dialog->findChildren<QWidget*>()) {
         if (child->isWindow())
             continue;
         EXPECT_FALSE(AnnouncedName(child).isEmpty())
@@ -211,22 +211,22 @@ TEST_F(VizmarDlgTest, EveryControlCarriesItsAccessibleName)
 
 TEST_F(VizmarDlgTest, TheDisplayAreaLiesInsideTheCamGroupBelowItsCaption)
 {
-    const QRect group = m_pDialog->control(IDC_CAM_GROUP)->geometry();
-    EXPECT_EQ(m_pDialog->cameraRect(), group.adjusted(2, 15, -5, -5));
-    EXPECT_EQ(m_pDialog->cameraView().geometry(), m_pDialog->cameraRect());
-    EXPECT_EQ(m_pDialog->oldMaskRect(), m_pDialog->control(IDC_OLD_MASK)->geometry());
-    EXPECT_EQ(m_pDialog->newMaskRect(), m_pDialog->control(IDC_NEW_MASK)->geometry());
+    const QRect group = m_dialog->control(IDC_CAM_GROUP)->geometry();
+    EXPECT_EQ(m_dialog->cameraRect(), group.adjusted(2, 15, -5, -5));
+    EXPECT_EQ(m_dialog->cameraView().geometry(), m_dialog->cameraRect());
+    EXPECT_EQ(m_dialog->oldMaskRect(), m_dialog->control(IDC_OLD_MASK)->geometry());
+    EXPECT_EQ(m_dialog->newMaskRect(), m_dialog->control(IDC_NEW_MASK)->geometry());
 }
 
 TEST_F(VizmarDlgTest, ResetInputStateFreesTheHistoryAndRestoresTheThreshold)
 {
-    PipelineState& state = m_pDialog->pipelineState();
+    PipelineState& state = m_dialog->pipelineState();
     state.binary.Set(77);
     for (FrameRecord& buffer : state.bufferSet)
         buffer = FrameRecord(MakeBitmapHeader(4, 4, 24));
     state.newestSlot = 5;
     state.oldestSlot = 6;
-    m_pDialog->ResetInputState();
+    m_dialog->ResetInputState();
     EXPECT_EQ(state.binary.threshold, 20);
     EXPECT_EQ(state.binary.table[20], 0);
     EXPECT_EQ(state.binary.table[21], 1);
@@ -242,39 +242,39 @@ class EndingTest : public VizmarDlgTest {
 protected:
     void ExpectEnded(QDialog::DialogCode expected)
     {
-        EXPECT_TRUE(QTest::qWaitFor([this] { return !m_pDialog->isVisible(); }, 10000));
-        EXPECT_EQ(m_pDialog->result(), expected);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !m_dialog->isVisible(); }, 10000));
+        EXPECT_EQ(m_dialog->result(), expected);
         EXPECT_FALSE(HasHsvTable());
-        EXPECT_TRUE(m_pDialog->pipelineState().unprocessedCopy.empty());
+        EXPECT_TRUE(m_dialog->pipelineState().unprocessedCopy.empty());
     }
 };
 
 TEST_F(EndingTest, ExitEndsTheDialog)
 {
     Show();
-    m_pDialog->pipelineState().unprocessedCopy = FrameRecord(MakeBitmapHeader(2, 2, 24));
-    QTest::mouseClick(m_pDialog->control(IDC_EXIT), Qt::LeftButton);
+    m_dialog->pipelineState().unprocessedCopy = FrameRecord(MakeBitmapHeader(2, 2, 24));
+    QTest::mouseClick(m_dialog->control(IDC_EXIT), Qt::LeftButton);
     ExpectEnded(QDialog::Rejected);
 }
 
 TEST_F(EndingTest, EscapeEndsTheDialog)
 {
     Show();
-    QTest::keyClick(m_pDialog.get(), Qt::Key_Escape);
+    QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
     ExpectEnded(QDialog::Rejected);
 }
 
 TEST_F(EndingTest, TheCloseBoxEndsTheDialog)
 {
     Show();
-    EXPECT_TRUE(m_pDialog->close());
+    EXPECT_TRUE(m_dialog->close());
     ExpectEnded(QDialog::Rejected);
 }
 
 TEST_F(EndingTest, EnterInAnEditEndsTheDialog)
 {
     Show();
-    QWidget* red = m_pDialog->control(IDC_RED);
+    QWidget* red = m_dialog->control(IDC_RED);
     red->setFocus();
     QTest::keyClick(red, Qt::Key_Return);
     ExpectEnded(QDialog::Accepted);
@@ -284,25 +284,25 @@ TEST_F(VizmarDlgTest, EnterOnAFocusedButtonPressesThatButtonOnly)
 {
     Show();
     // "Del Cam" with no camera open only clears the display: no device is looked for.
-    auto* deleteCam = m_pDialog->controlAs<QPushButton>(IDC_DELETE_CAM);
+    auto* deleteCam = m_dialog->controlAs<QPushButton>(IDC_DELETE_CAM);
     int presses = 0;
     QObject::connect(deleteCam, &QPushButton::clicked, [&presses] { ++presses; });
     deleteCam->setFocus();
     QTest::keyClick(deleteCam, Qt::Key_Return);
     EXPECT_EQ(presses, 1);
-    EXPECT_TRUE(m_pDialog->isVisible());
+    EXPECT_TRUE(m_dialog->isVisible());
 }
 
 TEST_F(VizmarDlgTest, NoCaptionIsCutOff)
 {
-    for (QWidget* child : m_pDialog->findChildren<QWidget*>()) {
+    for (QWidget* child : m_dialog->findChildren<QWidget*>()) {
         const bool captionBeside = qobject_cast<QCheckBox*>(child) || qobject_cast<QRadioButton*>(child) ||
                                    qobject_cast<QLabel*>(child);
         if (captionBeside) {
             EXPECT_GE(child->width(), child->sizeHint().width()) << AnnouncedName(child).toStdString();
         }
     }
-    for (QPushButton* button : m_pDialog->findChildren<QPushButton*>()) {
+    for (QPushButton* button : m_dialog->findChildren<QPushButton*>()) {
         const int textWidth = button->fontMetrics().horizontalAdvance(AnnouncedName(button));
         EXPECT_LE(textWidth, button->width() - 4) << AnnouncedName(button).toStdString();
     }
@@ -311,7 +311,7 @@ TEST_F(VizmarDlgTest, NoCaptionIsCutOff)
 TEST_F(VizmarDlgTest, ScreenshotForReview)
 {
     Show();
-    EXPECT_TRUE(m_pDialog->grab().save(QStringLiteral("main-dialog.png")));
+    EXPECT_TRUE(m_dialog->grab().save(QStringLiteral("main-dialog.png")));
 }
 
 // The widest numbers each box shows while the program runs, to check that none is cut off.
@@ -321,16 +321,16 @@ TEST_F(VizmarDlgTest, ScreenshotWithTypicalNumbersForReview)
                                          {IDC_HUE_SPIN, 359}, {IDC_SATURATION_SPIN, 255}, {IDC_VALUE_SPIN, 255},
                                          {IDC_EROSION_SPIN, 9}, {IDC_DILATION_SPIN, 9}, {IDC_LENS_SPIN, 1000}};
     for (const auto& [id, position] : spins) {
-        m_pDialog->upDown(id)->SetRange(0, 1000);
-        m_pDialog->upDown(id)->SetPos(position);
+        m_dialog->upDown(id)->SetRange(0, 1000);
+        m_dialog->upDown(id)->SetPos(position);
     }
     const std::pair<int, const char*> texts[] = {
         {IDC_HUE_WIDTH, "359"}, {IDC_SATURATION_WIDTH, "255"}, {IDC_VALUE_WIDTH, "255"},
         {IDC_HUE_RANGE, "0.9972 - 1.9944"}, {IDC_SATURATION_RANGE, "0.1176 - 1.0000"},
         {IDC_VALUE_RANGE, "0.1176 - 1.0000"}, {IDC_FPS, "30"}, {IDC_THRESHOLD, "255"}};
     for (const auto& [id, text] : texts)
-        m_pDialog->controlAs<QLineEdit>(id)->setText(QLatin1String(text));
+        m_dialog->controlAs<QLineEdit>(id)->setText(QLatin1String(text));
     Show();
-    EXPECT_TRUE(m_pDialog->grab().save(QStringLiteral("main-dialog-numbers.png")));
+    EXPECT_TRUE(m_dialog->grab().save(QStringLiteral("main-dialog-numbers.png")));
 }
 }  // namespace

@@ -20,15 +20,15 @@ class WindowMenuTest : public ::testing::Test {
 protected:
     WindowMenuTest()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Settings.path());
-        m_pDialog = std::make_unique<CVizmarDlg>();
-        m_pDialog->show();
-        m_pDialog->activateWindow();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+        m_dialog = std::make_unique<CVizmarDlg>();
+        m_dialog->show();
+        m_dialog->activateWindow();
     }
 
     QAction* Entry(unsigned command) const
     {
-        for (QAction* action : m_pDialog->windowMenu().actions()) {
+        for (QAction* action : m_dialog->windowMenu().actions()) {
             if (!action->isSeparator() && action->data().toUInt() == command)
                 return action;
         }
@@ -37,7 +37,7 @@ protected:
 
     bool MenuOpens() const
     {
-        return QTest::qWaitFor([this] { return m_pDialog->windowMenu().isVisible(); }, kGenerousWaitMs);
+        return QTest::qWaitFor([this] { return m_dialog->windowMenu().isVisible(); }, kGenerousWaitMs);
     }
 
     // Runs `action` with a hook that notes the caption of every modal dialog and closes it.
@@ -52,13 +52,13 @@ protected:
         return captions;
     }
 
-    TempFolder m_Settings;
-    std::unique_ptr<CVizmarDlg> m_pDialog;
+    TempFolder m_settings;
+    std::unique_ptr<CVizmarDlg> m_dialog;
 };
 
 TEST_F(WindowMenuTest, EndsWithASeparatorAndTheAboutEntry)
 {
-    const QList<QAction*> actions = m_pDialog->windowMenu().actions();
+    const QList<QAction*> actions = m_dialog->windowMenu().actions();
     ASSERT_GE(actions.size(), 2);
     EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
     EXPECT_EQ(actions.last()->text(), QStringLiteral("&About Vizmar..."));
@@ -67,30 +67,30 @@ TEST_F(WindowMenuTest, EndsWithASeparatorAndTheAboutEntry)
 
 TEST_F(WindowMenuTest, ARightClickOnTheBackgroundOpensIt)
 {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDialog.get()));
-    const QPoint background(m_pDialog->width() - 3, m_pDialog->height() - 3);
-    ASSERT_EQ(m_pDialog->childAt(background), nullptr);
-    QTest::mouseClick(m_pDialog->windowHandle(), Qt::RightButton, {}, background);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    const QPoint background(m_dialog->width() - 3, m_dialog->height() - 3);
+    ASSERT_EQ(m_dialog->childAt(background), nullptr);
+    QTest::mouseClick(m_dialog->windowHandle(), Qt::RightButton, {}, background);
     EXPECT_TRUE(MenuOpens());
-    m_pDialog->windowMenu().hide();
+    m_dialog->windowMenu().hide();
 }
 
 TEST_F(WindowMenuTest, ARightClickOnAGroupBoxFallsThroughToTheBackground)
 {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDialog.get()));
-    QWidget* group = m_pDialog->control(IDC_HSV_GROUP);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    QWidget* group = m_dialog->control(IDC_HSV_GROUP);
     const QPoint onFrame = group->geometry().bottomLeft() + QPoint(1, -1);
-    QTest::mouseClick(m_pDialog->windowHandle(), Qt::RightButton, {}, onFrame);
+    QTest::mouseClick(m_dialog->windowHandle(), Qt::RightButton, {}, onFrame);
     EXPECT_TRUE(MenuOpens());
-    m_pDialog->windowMenu().hide();
+    m_dialog->windowMenu().hide();
 }
 
 TEST_F(WindowMenuTest, AltSpaceOpensIt)
 {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDialog.get()));
-    QTest::keyClick(m_pDialog.get(), Qt::Key_Space, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    QTest::keyClick(m_dialog.get(), Qt::Key_Space, Qt::AltModifier);
     EXPECT_TRUE(MenuOpens());
-    m_pDialog->windowMenu().hide();
+    m_dialog->windowMenu().hide();
 }
 
 TEST_F(WindowMenuTest, TheAboutEntryOpensTheAboutBox)
@@ -98,14 +98,14 @@ TEST_F(WindowMenuTest, TheAboutEntryOpensTheAboutBox)
     QAction* about = Entry(IDM_ABOUTBOX);
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(ModalCaptionsDuring([about] { about->trigger(); }), QStringList({"About Vizmar"}));
-    EXPECT_TRUE(m_pDialog->isVisible());
+    EXPECT_TRUE(m_dialog->isVisible());
 }
 
 TEST_F(WindowMenuTest, OnSysCommandIgnoresTheLowFourBits)
 {
-    EXPECT_EQ(ModalCaptionsDuring([this] { m_pDialog->OnSysCommand(IDM_ABOUTBOX | 0x7, 0); }),
+    EXPECT_EQ(ModalCaptionsDuring([this] { m_dialog->OnSysCommand(IDM_ABOUTBOX | 0x7, 0); }),
               QStringList({"About Vizmar"}));
-    EXPECT_TRUE(ModalCaptionsDuring([this] { m_pDialog->OnSysCommand(IDM_ABOUTBOX + 0x10, 0); }).isEmpty());
+    EXPECT_TRUE(ModalCaptionsDuring([this] { m_dialog->OnSysCommand(IDM_ABOUTBOX + 0x10, 0); }).isEmpty());
 }
 
 TEST_F(WindowMenuTest, TheCloseEntryClosesTheDialogAsUsual)
@@ -113,6 +113,6 @@ TEST_F(WindowMenuTest, TheCloseEntryClosesTheDialogAsUsual)
     QAction* close = Entry(kScClose);
     ASSERT_NE(close, nullptr);
     close->trigger();
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_pDialog->isVisible(); }, kGenerousWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_dialog->isVisible(); }, kGenerousWaitMs));
 }
 }  // namespace

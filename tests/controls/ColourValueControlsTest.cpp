@@ -63,7 +63,7 @@ TEST_F(ColourValueControlsTest, StartsFromTheSettingsDefaults)
 
 TEST_F(ColourValueControlsTest, StartsFromTheStoredRange)
 {
-    m_pDialog.reset();
+    m_dialog.reset();
     {
         QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvoren"),
                         QStringLiteral("tarsel"));

@@ -19,26 +19,26 @@ class MainDialogFixture : public ::testing::Test {
 protected:
     MainDialogFixture()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Settings.path());
-        SetProgramFolderForTesting(m_Program.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+        SetProgramFolderForTesting(m_program.path());
     }
 
     ~MainDialogFixture() override
     {
-        m_pDialog.reset();
+        m_dialog.reset();
         SetProgramFolderForTesting(QString());
     }
 
     void OpenDialog()
     {
-        m_pDialog = std::make_unique<CVizmarDlg>();
-        m_pDialog->show();
-        m_pDialog->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDialog.get()));
+        m_dialog = std::make_unique<CVizmarDlg>();
+        m_dialog->show();
+        m_dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
     }
 
-    CVizmarDlg& Dialog() { return *m_pDialog; }
-    QLineEdit* Edit(int id) { return m_pDialog->controlAs<QLineEdit>(id); }
+    CVizmarDlg& Dialog() { return *m_dialog; }
+    QLineEdit* Edit(int id) { return m_dialog->controlAs<QLineEdit>(id); }
     QString Text(int id) { return Edit(id)->text(); }
 
     // Types into an edit as the user does, then moves the focus on so that the edit's
@@ -49,11 +49,11 @@ protected:
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, text);
-        m_pDialog->control(IDC_SAVE)->setFocus();
+        m_dialog->control(IDC_SAVE)->setFocus();
         ASSERT_FALSE(edit->hasFocus());
     }
 
-    TempFolder m_Settings;
-    TempFolder m_Program;
-    std::unique_ptr<CVizmarDlg> m_pDialog;
+    TempFolder m_settings;
+    TempFolder m_program;
+    std::unique_ptr<CVizmarDlg> m_dialog;
 };

@@ -126,20 +126,20 @@ class PresetFileWriteTest : public ::testing::Test {
 protected:
     QByteArray Content() const
     {
-        QFile file(m_Folder.file(kPresetFileName));
+        QFile file(m_folder.file(kPresetFileName));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
-    QStringList FolderEntries() const { return QDir(m_Folder.path()).entryList(QDir::Files | QDir::Hidden); }
+    QStringList FolderEntries() const { return QDir(m_folder.path()).entryList(QDir::Files | QDir::Hidden); }
 
-    TempFolder m_Folder;
+    TempFolder m_folder;
 };
 
 TEST_F(PresetFileWriteTest, ReplacesTheFileWhole)
 {
-    ASSERT_TRUE(WritePresetFile(m_Folder.file(kPresetFileName), QByteArray(5000, 'x')));
-    ASSERT_TRUE(WritePresetFile(m_Folder.file(kPresetFileName), "[A]\r\n1,2,3,4,5,6\r\n"));
+    ASSERT_TRUE(WritePresetFile(m_folder.file(kPresetFileName), QByteArray(5000, 'x')));
+    ASSERT_TRUE(WritePresetFile(m_folder.file(kPresetFileName), "[A]\r\n1,2,3,4,5,6\r\n"));
     EXPECT_EQ(Content(), QByteArray("[A]\r\n1,2,3,4,5,6\r\n"));
-    ASSERT_TRUE(WritePresetFile(m_Folder.file(kPresetFileName), QByteArray()));
+    ASSERT_TRUE(WritePresetFile(m_folder.file(kPresetFileName), QByteArray()));
     EXPECT_EQ(Content(), QByteArray());
     EXPECT_EQ(FolderEntries(), QStringList{kPresetFileName});
 }
@@ -150,7 +150,7 @@ TEST_F(PresetFileWriteTest, ReplacesTheFileWhole)
 TEST_F(PresetFileWriteTest, AFailedWriteLeavesTheOldFileWhole)
 {
     const QByteArray old = "[Old]\r\n1,2,3,4,5,6\r\n";
-    ASSERT_TRUE(WritePresetFile(m_Folder.file(kPresetFileName), old));
+    ASSERT_TRUE(WritePresetFile(m_folder.file(kPresetFileName), old));
 
     for (const qsizetype size : {qsizetype{200}, qsizetype{100000}}) {
         rlimit saved{};
@@ -159,7 +159,7 @@ TEST_F(PresetFileWriteTest, AFailedWriteLeavesTheOldFileWhole)
         rlimit small = saved;
         small.rlim_cur = 64;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = WritePresetFile(m_Folder.file(kPresetFileName), QByteArray(size, 'y'));
+        const bool written = WritePresetFile(m_folder.file(kPresetFileName), QByteArray(size, 'y'));
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previousHandler);
 
@@ -171,6 +171,6 @@ TEST_F(PresetFileWriteTest, AFailedWriteLeavesTheOldFileWhole)
 
 TEST_F(PresetFileWriteTest, AFolderThatCannotBeWrittenFails)
 {
-    EXPECT_FALSE(WritePresetFile(m_Folder.file(QStringLiteral("missing/") + kPresetFileName), "[A]\r\n"));
+    EXPECT_FALSE(WritePresetFile(m_folder.file(QStringLiteral("missing/") + kPresetFileName), "[A]\r\n"));
 }
 }  // namespace

@@ -4,5 +4,5 @@
 
 TempFolder::TempFolder()
 {
-    EXPECT_TRUE(dir_.isValid());
+    EXPECT_TRUE(m_dir.isValid());
 }

@@ -7,9 +7,9 @@
 class TempFolder {
 public:
     TempFolder();
-    QString path() const { return dir_.path(); }
-    QString file(const QString& name) const { return dir_.filePath(name); }
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
 
 private:
-    QTemporaryDir dir_;
+    QTemporaryDir m_dir;
 };

@@ -39,7 +39,7 @@ int AVIFileObj::Load(const QString& path, QWidget* messageOwner, const Progress&
 {
     m_pStream.reset();
     m_frame.release();
-    m_nFramePosition = kNoPosition;
+    m_framePosition = kNoPosition;
     m_cancelled = false;
     m_strPath = path;
 
@@ -105,12 +105,12 @@ const FrameRecord* AVIFileObj::GetFrame(int position)
 {
     if (!m_pStream || position < 0)
         return nullptr;
-    if (position == m_nFramePosition)
+    if (position == m_framePosition)
         return &m_frame;
-    m_nFramePosition = kNoPosition;
+    m_framePosition = kNoPosition;
     const AVFrame* frame = m_pStream->FrameAt(position);
     if (frame == nullptr || !m_packer.Pack(*frame, m_pStream->IsRawVideo(), m_frame))
         return nullptr;
-    m_nFramePosition = position;
+    m_framePosition = position;
     return &m_frame;
 }

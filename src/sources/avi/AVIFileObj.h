@@ -52,6 +52,6 @@ private:
     std::unique_ptr<VideoStream> m_pStream;
     DibFramePacker m_packer;
     FrameRecord m_frame;
-    int m_nFramePosition = kNoPosition;
+    int m_framePosition = kNoPosition;
     bool m_cancelled = false;
 };

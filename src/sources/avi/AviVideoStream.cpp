@@ -30,27 +30,27 @@ std::optional<int64_t> FrameTimestamp(const AVFrame& frame)
 
 }  // namespace
 
-AviVideoStream::AviVideoStream(FormatContextPtr format) : format_(std::move(format)) {}
+AviVideoStream::AviVideoStream(FormatContextPtr format) : m_format(std::move(format)) {}
 
 bool AviVideoStream::SelectFirstVideoStream()
 {
-    stream_ = ::SelectFirstVideoStream(*format_);
-    if (stream_ == nullptr)
+    m_stream = ::SelectFirstVideoStream(*m_format);
+    if (m_stream == nullptr)
         return false;
-    frameCount_ = CountFrames();
+    m_frameCount = CountFrames();
     return true;
 }
 
 bool AviVideoStream::OpenDecoder()
 {
-    decoder_ = OpenVideoDecoder(*stream_);
-    packet_.reset(av_packet_alloc());
-    return frames_.Allocate() && decoder_ && packet_;
+    m_decoder = OpenVideoDecoder(*m_stream);
+    m_packet.reset(av_packet_alloc());
+    return m_frames.Allocate() && m_decoder && m_packet;
 }
 
 bool AviVideoStream::IsRawVideo() const
 {
-    return decoder_ && decoder_->codec_id == AV_CODEC_ID_RAWVIDEO;
+    return m_decoder && m_decoder->codec_id == AV_CODEC_ID_RAWVIDEO;
 }
 
 // The header's frame count cannot be trusted: a file written to a pipe or cut short
@@ -58,10 +58,10 @@ bool AviVideoStream::IsRawVideo() const
 // chunks actually stored; without one, the file is read through once.
 int64_t AviVideoStream::CountFrames()
 {
-    const int entries = avformat_index_get_entries_count(stream_);
+    const int entries = avformat_index_get_entries_count(m_stream);
     if (entries == 0)
         return ScanFrameCount();
-    const AVIndexEntry* last = avformat_index_get_entry(stream_, entries - 1);
+    const AVIndexEntry* last = avformat_index_get_entry(m_stream, entries - 1);
     return std::max<int64_t>(entries, last->timestamp + 1);
 }
 
@@ -72,8 +72,8 @@ int64_t AviVideoStream::ScanFrameCount()
         return 0;
     int64_t packets = 0;
     int64_t end = 0;
-    while (av_read_frame(format_.get(), packet.get()) >= 0) {
-        if (packet->stream_index == stream_->index) {
+    while (av_read_frame(m_format.get(), packet.get()) >= 0) {
+        if (packet->stream_index == m_stream->index) {
             ++packets;
             if (const auto number = PacketNumber(*packet))
                 end = std::max(end, *number + 1);
@@ -85,21 +85,21 @@ int64_t AviVideoStream::ScanFrameCount()
 
 const AVFrame* AviVideoStream::FrameAt(int64_t position)
 {
-    if (!decoder_ || position < 0 || position >= frameCount_)
+    if (!m_decoder || position < 0 || position >= m_frameCount)
         return nullptr;
     if (!CanDecodeOnwardTo(position) && !SeekBefore(position))
         return nullptr;
-    frames_.AdvanceTo(position, [this] { return DecodeNextFrame(); });
-    const std::optional<int64_t> shown = frames_.currentNumber;
+    m_frames.AdvanceTo(position, [this] { return DecodeNextFrame(); });
+    const std::optional<int64_t> shown = m_frames.currentNumber;
     if (!shown || *shown > position || FailedBetween(*shown, position))
         return nullptr;
-    return frames_.current.get();
+    return m_frames.current.get();
 }
 
 std::optional<int64_t> AviVideoStream::KeyFrameAtOrBefore(int64_t number) const
 {
-    const int index = av_index_search_timestamp(stream_, number, AVSEEK_FLAG_BACKWARD);
-    const AVIndexEntry* entry = index >= 0 ? avformat_index_get_entry(stream_, index) : nullptr;
+    const int index = av_index_search_timestamp(m_stream, number, AVSEEK_FLAG_BACKWARD);
+    const AVIndexEntry* entry = index >= 0 ? avformat_index_get_entry(m_stream, index) : nullptr;
     if (entry == nullptr)
         return std::nullopt;
     return entry->timestamp;
@@ -109,10 +109,10 @@ std::optional<int64_t> AviVideoStream::KeyFrameAtOrBefore(int64_t number) const
 // to position than the current frame is.
 bool AviVideoStream::CanDecodeOnwardTo(int64_t position) const
 {
-    if (!frames_.currentNumber || *frames_.currentNumber > position)
+    if (!m_frames.currentNumber || *m_frames.currentNumber > position)
         return false;
     const std::optional<int64_t> keyFrame = KeyFrameAtOrBefore(position);
-    return !keyFrame || *keyFrame <= *frames_.currentNumber + 1;
+    return !keyFrame || *keyFrame <= *m_frames.currentNumber + 1;
 }
 
 // The index holds chunk numbers. With B-frames a key frame can be shown after frames stored
@@ -129,10 +129,10 @@ bool AviVideoStream::SeekBefore(int64_t position)
         if (!DecodeNextFrame())
             return true;
         if (keyFrame == 0) {
-            frames_.upcomingNumber = std::min(*frames_.upcomingNumber, position);
+            m_frames.upcomingNumber = std::min(*m_frames.upcomingNumber, position);
             return true;
         }
-        if (FrameTimestamp(*frames_.upcoming) && *frames_.upcomingNumber <= position)
+        if (FrameTimestamp(*m_frames.upcoming) && *m_frames.upcomingNumber <= position)
             return true;
         target = keyFrame - 1;
     }
@@ -140,55 +140,55 @@ bool AviVideoStream::SeekBefore(int64_t position)
 
 bool AviVideoStream::SeekTo(int64_t number)
 {
-    if (av_seek_frame(format_.get(), stream_->index, number, AVSEEK_FLAG_BACKWARD) < 0)
+    if (av_seek_frame(m_format.get(), m_stream->index, number, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
-    avcodec_flush_buffers(decoder_.get());
-    frames_.Clear();
-    numbering_.Restart();
-    lastSentNumber_.reset();
-    failedNumbers_.clear();
-    draining_ = false;
+    avcodec_flush_buffers(m_decoder.get());
+    m_frames.Clear();
+    m_numbering.Restart();
+    m_lastSentNumber.reset();
+    m_failedNumbers.clear();
+    m_draining = false;
     return true;
 }
 
 bool AviVideoStream::DecodeNextFrame()
 {
     for (;;) {
-        const int received = avcodec_receive_frame(decoder_.get(), frames_.upcoming.get());
+        const int received = avcodec_receive_frame(m_decoder.get(), m_frames.upcoming.get());
         if (received == 0) {
-            frames_.upcomingNumber =
-                numbering_.NumberNextFrame(FrameTimestamp(*frames_.upcoming), decoder_->has_b_frames);
+            m_frames.upcomingNumber =
+                m_numbering.NumberNextFrame(FrameTimestamp(*m_frames.upcoming), m_decoder->has_b_frames);
             return true;
         }
-        if (draining_)
+        if (m_draining)
             return false;
         if (received != AVERROR(EAGAIN))
-            NoteFailedPacket(lastSentNumber_);
+            NoteFailedPacket(m_lastSentNumber);
         if (!SendNextPacket()) {
-            avcodec_send_packet(decoder_.get(), nullptr);
-            draining_ = true;
+            avcodec_send_packet(m_decoder.get(), nullptr);
+            m_draining = true;
         }
     }
 }
 
 bool AviVideoStream::SendNextPacket()
 {
-    while (av_read_frame(format_.get(), packet_.get()) >= 0) {
+    while (av_read_frame(m_format.get(), m_packet.get()) >= 0) {
         // An empty packet would tell the decoder that the stream has ended.
-        if (packet_->stream_index != stream_->index || packet_->size == 0) {
-            av_packet_unref(packet_.get());
+        if (m_packet->stream_index != m_stream->index || m_packet->size == 0) {
+            av_packet_unref(m_packet.get());
             continue;
         }
-        const std::optional<int64_t> number = PacketNumber(*packet_);
-        const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
-        av_packet_unref(packet_.get());
+        const std::optional<int64_t> number = PacketNumber(*m_packet);
+        const int sent = avcodec_send_packet(m_decoder.get(), m_packet.get());
+        av_packet_unref(m_packet.get());
         if (sent < 0) {
             NoteFailedPacket(number);
             continue;
         }
         if (number)
-            numbering_.NoteAcceptedPacket(*number);
-        lastSentNumber_ = number;
+            m_numbering.NoteAcceptedPacket(*number);
+        m_lastSentNumber = number;
         return true;
     }
     return false;
@@ -199,12 +199,12 @@ bool AviVideoStream::SendNextPacket()
 // position shows the frame before, as a dropped frame does.
 void AviVideoStream::NoteFailedPacket(std::optional<int64_t> number)
 {
-    if (number && decoder_->has_b_frames == 0)
-        failedNumbers_.insert(*number);
+    if (number && m_decoder->has_b_frames == 0)
+        m_failedNumbers.insert(*number);
 }
 
 bool AviVideoStream::FailedBetween(int64_t after, int64_t upTo) const
 {
-    const auto failed = failedNumbers_.upper_bound(after);
-    return failed != failedNumbers_.end() && *failed <= upTo;
+    const auto failed = m_failedNumbers.upper_bound(after);
+    return failed != m_failedNumbers.end() && *failed <= upTo;
 }

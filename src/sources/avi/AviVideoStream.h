@@ -24,7 +24,7 @@ public:
     // False when no decoder for the stream's format can be opened.
     bool OpenDecoder();
 
-    int64_t FrameCount() const override { return frameCount_; }
+    int64_t FrameCount() const override { return m_frameCount; }
     bool IsRawVideo() const override;
 
     // The decoded frame at position, valid until the next call; nullptr when it cannot be
@@ -44,17 +44,17 @@ private:
     void NoteFailedPacket(std::optional<int64_t> number);
     bool FailedBetween(int64_t after, int64_t upTo) const;
 
-    FormatContextPtr format_;
-    AVStream* stream_ = nullptr;
-    CodecContextPtr decoder_;
-    PacketPtr packet_;
-    int64_t frameCount_ = 0;
+    FormatContextPtr m_format;
+    AVStream* m_stream = nullptr;
+    CodecContextPtr m_decoder;
+    PacketPtr m_packet;
+    int64_t m_frameCount = 0;
 
-    DecodedFrames frames_;
+    DecodedFrames m_frames;
 
-    FrameNumbering numbering_;
-    std::optional<int64_t> lastSentNumber_;
+    FrameNumbering m_numbering;
+    std::optional<int64_t> m_lastSentNumber;
     // Packets the decoder refused since the last seek: their frames cannot be shown.
-    std::set<int64_t> failedNumbers_;
-    bool draining_ = false;
+    std::set<int64_t> m_failedNumbers;
+    bool m_draining = false;
 };

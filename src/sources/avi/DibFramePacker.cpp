@@ -93,25 +93,25 @@ bool DibFramePacker::ConvertBottomUp(const AVFrame& frame, int rowBytes, uint8_t
     uint8_t* const rows[4] = {pixels + std::size_t(frame.height - 1) * std::size_t(rowBytes), nullptr, nullptr,
                               nullptr};
     const int strides[4] = {-rowBytes, 0, 0, 0};
-    return sws_scale(scaler_.get(), frame.data, frame.linesize, 0, frame.height, rows, strides) == frame.height;
+    return sws_scale(m_scaler.get(), frame.data, frame.linesize, 0, frame.height, rows, strides) == frame.height;
 }
 
 bool DibFramePacker::PrepareScaler(const AVFrame& frame)
 {
     const ScalerSource source = SourceOf(frame);
     const ScalerSettings settings{frame.width, frame.height, source.format, frame.colorspace, source.fullRange};
-    if (scaler_ && settings == scalerSettings_)
+    if (m_scaler && settings == m_scalerSettings)
         return true;
     // Plain flags keep the scaler's fast YUV-to-RGB path; the accurate-rounding and
     // full-chroma ones cost several times as much per frame for no visible gain.
-    scaler_.reset(sws_getContext(frame.width, frame.height, source.format, frame.width, frame.height,
+    m_scaler.reset(sws_getContext(frame.width, frame.height, source.format, frame.width, frame.height,
                                  AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
-    if (!scaler_)
+    if (!m_scaler)
         return false;
     // Unknown colour spaces get the library's default (BT.601) coefficients.
     if (IsYuv(source.format))
-        sws_setColorspaceDetails(scaler_.get(), sws_getCoefficients(frame.colorspace), source.fullRange ? 1 : 0,
+        sws_setColorspaceDetails(m_scaler.get(), sws_getCoefficients(frame.colorspace), source.fullRange ? 1 : 0,
                                  sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
-    scalerSettings_ = settings;
+    m_scalerSettings = settings;
     return true;
 }

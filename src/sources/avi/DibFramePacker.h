@@ -33,6 +33,6 @@ private:
         bool operator==(const ScalerSettings&) const = default;
     };
 
-    ScalerPtr scaler_;
-    ScalerSettings scalerSettings_;
+    ScalerPtr m_scaler;
+    ScalerSettings m_scalerSettings;
 };

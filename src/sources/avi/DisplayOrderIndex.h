@@ -22,12 +22,12 @@ public:
     // Orders the frames once every packet has been added.
     void Finish();
 
-    int64_t FrameCount() const { return int64_t(frameTimes_.size()); }
-    int64_t FrameTime(int64_t frame) const { return frameTimes_[std::size_t(frame)]; }
+    int64_t FrameCount() const { return int64_t(m_frameTimes.size()); }
+    int64_t FrameTime(int64_t frame) const { return m_frameTimes[std::size_t(frame)]; }
     // The frame shown at time, if a frame has that time.
     std::optional<int64_t> FrameAtTime(int64_t time) const;
     // The last packet in decode order that carries frame.
-    int64_t PacketOfFrame(int64_t frame) const { return framePackets_[std::size_t(frame)]; }
+    int64_t PacketOfFrame(int64_t frame) const { return m_framePackets[std::size_t(frame)]; }
     // The packet's place in decode order, if it was indexed.
     std::optional<int64_t> DecodeIndexOf(const PacketId& id) const;
     // The key frame packet to start decoding at for frame: the last one in decode order,
@@ -37,8 +37,8 @@ public:
     int64_t KeyPacketFor(int64_t frame) const;
     // The last key frame packet before the packet in decode order; 0 when there is none.
     int64_t KeyPacketBefore(int64_t decodeIndex) const;
-    int64_t SeekTime(int64_t decodeIndex) const { return packets_[std::size_t(decodeIndex)].seekTime; }
-    int64_t PacketTime(int64_t decodeIndex) const { return packets_[std::size_t(decodeIndex)].time; }
+    int64_t SeekTime(int64_t decodeIndex) const { return m_packets[std::size_t(decodeIndex)].seekTime; }
+    int64_t PacketTime(int64_t decodeIndex) const { return m_packets[std::size_t(decodeIndex)].time; }
 
 private:
     struct Packet {
@@ -46,10 +46,10 @@ private:
         int64_t seekTime;
     };
 
-    std::vector<Packet> packets_;
-    std::map<PacketId, int64_t> decodeIndexes_;
-    std::vector<int64_t> keyPackets_;
+    std::vector<Packet> m_packets;
+    std::map<PacketId, int64_t> m_decodeIndexes;
+    std::vector<int64_t> m_keyPackets;
     // Sorted, one entry per shown frame, and the last packet that carries each.
-    std::vector<int64_t> frameTimes_;
-    std::vector<int64_t> framePackets_;
+    std::vector<int64_t> m_frameTimes;
+    std::vector<int64_t> m_framePackets;
 };

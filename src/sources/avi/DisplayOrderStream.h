@@ -37,7 +37,7 @@ public:
     // False when no decoder for the stream's format can be opened.
     bool OpenDecoder();
 
-    int64_t FrameCount() const override { return index_.FrameCount(); }
+    int64_t FrameCount() const override { return m_index.FrameCount(); }
     // Only an AVI file hands on raw DIBs; frames here are always converted to 24 bits.
     bool IsRawVideo() const override { return false; }
     // Decodes on from the frames already decoded when the key frame the position needs has
@@ -55,26 +55,26 @@ private:
     bool RestartFromTheBeginning();
     int64_t NumberOf(const AVFrame& frame) const;
 
-    QString path_;
-    FormatContextPtr format_;
-    AVStream* stream_ = nullptr;
-    CodecContextPtr decoder_;
-    PacketPtr packet_;
-    DisplayOrderIndex index_;
+    QString m_path;
+    FormatContextPtr m_format;
+    AVStream* m_stream = nullptr;
+    CodecContextPtr m_decoder;
+    PacketPtr m_packet;
+    DisplayOrderIndex m_index;
 
-    DecodedFrames frames_;
-    // The highest frame number put out since decoding started at startPacket_.
-    std::optional<int64_t> lastNumber_;
+    DecodedFrames m_frames;
+    // The highest frame number put out since decoding started at m_startPacket.
+    std::optional<int64_t> m_lastNumber;
 
     // Decoding starts at this packet (a key frame): packets before it are read past.
-    int64_t startPacket_ = 0;
-    bool reachedStart_ = false;
-    bool restarted_ = false;
+    int64_t m_startPacket = 0;
+    bool m_reachedStart = false;
+    bool m_restarted = false;
     // Frames before the start packet's own frame cannot be decoded properly from it.
-    int64_t firstFrame_ = 0;
+    int64_t m_firstFrame = 0;
     // The packet of the frame a seek is decoding towards.
-    std::optional<int64_t> soughtPacket_;
+    std::optional<int64_t> m_soughtPacket;
     // The packet the decoder needs next, in decode order.
-    int64_t nextPacket_ = 0;
-    bool draining_ = false;
+    int64_t m_nextPacket = 0;
+    bool m_draining = false;
 };

@@ -4,14 +4,14 @@
 
 void FrameNumbering::Restart()
 {
-    start_.reset();
-    lastNumber_.reset();
+    m_start.reset();
+    m_lastNumber.reset();
 }
 
 void FrameNumbering::NoteAcceptedPacket(int64_t number)
 {
-    if (!start_)
-        start_ = number;
+    if (!m_start)
+        m_start = number;
 }
 
 int64_t FrameNumbering::NumberNextFrame(std::optional<int64_t> timestamp, int reorderDelay)
@@ -19,12 +19,12 @@ int64_t FrameNumbering::NumberNextFrame(std::optional<int64_t> timestamp, int re
     int64_t number = 0;
     if (timestamp)
         number = *timestamp - reorderDelay;
-    else if (lastNumber_)
-        number = *lastNumber_ + 1;
+    else if (m_lastNumber)
+        number = *m_lastNumber + 1;
     else
-        number = start_.value_or(0);
-    if (lastNumber_)
-        number = std::max(number, *lastNumber_ + 1);
-    lastNumber_ = number;
+        number = m_start.value_or(0);
+    if (m_lastNumber)
+        number = std::max(number, *m_lastNumber + 1);
+    m_lastNumber = number;
     return number;
 }

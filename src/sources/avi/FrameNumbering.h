@@ -20,6 +20,6 @@ public:
     int64_t NumberNextFrame(std::optional<int64_t> timestamp, int reorderDelay);
 
 private:
-    std::optional<int64_t> start_;
-    std::optional<int64_t> lastNumber_;
+    std::optional<int64_t> m_start;
+    std::optional<int64_t> m_lastNumber;
 };

@@ -31,23 +31,23 @@ std::size_t PixelCount(const BitmapInfoHeader& header)
 }  // namespace
 
 CCamObj::CCamObj(CameraFrameSink* pOwner, QWidget* ownerWidget, std::unique_ptr<CaptureDriver> driver)
-    : m_pOwner(pOwner), m_pOwnerWidget(ownerWidget), m_pDriver(std::move(driver))
+    : m_pOwner(pOwner), m_ownerWidget(ownerWidget), m_driver(std::move(driver))
 {
-    if (m_pDriver) {
-        m_hCapWnd = m_pDriver->Handle();
+    if (m_driver) {
+        m_hCapWnd = m_driver->Handle();
         RegisterCamSlot(m_hCapWnd, this, this);
     }
 }
 
 CCamObj::~CCamObj()
 {
-    if (!m_pDriver)
+    if (!m_driver)
         return;
     // A camera deleted without StopStream must not leave its capture thread writing into
     // the slot record that is freed next.
-    m_pDriver->StopStreaming();
+    m_driver->StopStreaming();
     if (ReleaseCamSlot(m_hCapWnd))
-        m_pDriver->DriverDisconnect();
+        m_driver->DriverDisconnect();
 }
 
 int CCamObj::Connect(int showDialogs, uint32_t microSecPerFrame)
@@ -58,23 +58,23 @@ int CCamObj::Connect(int showDialogs, uint32_t microSecPerFrame)
     m_bYuy2 = 0;
     if (!ConnectFirstDriver())
         return 0;
-    if (!m_pDriver->GetDriverCaps(m_DriverCaps)) {
+    if (!m_driver->GetDriverCaps(m_DriverCaps)) {
         m_DriverCaps = DriverCaps{};
         return 0;
     }
     if (m_bShowDialogs) {
-        m_pDriver->VideoDisplayDialog(m_pOwnerWidget);
-        m_pDriver->VideoFormatDialog(m_pOwnerWidget);
+        m_driver->VideoDisplayDialog(m_ownerWidget);
+        m_driver->VideoFormatDialog(m_ownerWidget);
     }
-    m_CaptureParms = m_pDriver->GetSequenceSetup();
+    m_CaptureParms = m_driver->GetSequenceSetup();
     m_OrigCaptureParms = m_CaptureParms;
     m_CaptureParms.dwRequestMicroSecPerFrame = microSecPerFrame > 0 ? microSecPerFrame : kDefaultMicroSecPerFrame;
     if (m_DriverCaps.fHasOverlay)
-        m_pDriver->SetOverlay(false);
+        m_driver->SetOverlay(false);
     else
-        m_pDriver->SetPreview(false);
+        m_driver->SetPreview(false);
 
-    std::optional<BitmapInfoHeader> header = m_pDriver->GetVideoFormat();
+    std::optional<BitmapInfoHeader> header = m_driver->GetVideoFormat();
     if (!header || !FixFormat(*header) || !AskFor320Width(*header))
         return 0;
     m_bihFrame = *header;
@@ -87,7 +87,7 @@ int CCamObj::Connect(int showDialogs, uint32_t microSecPerFrame)
 bool CCamObj::ConnectFirstDriver()
 {
     for (int index = 0; index <= kMaxDriverIndex; ++index) {
-        if (m_pDriver->DriverConnect(index))
+        if (m_driver->DriverConnect(index))
             return true;
     }
     return false;
@@ -113,7 +113,7 @@ bool CCamObj::AskFor320Width(BitmapInfoHeader& header)
 {
     while (header.biWidth != kRequiredWidth) {
         const auto answer =
-            ShowMessageBox(m_pOwnerWidget, kResolutionQuestion, MessageButtons::YesNo, MessageIcon::Stop);
+            ShowMessageBox(m_ownerWidget, kResolutionQuestion, MessageButtons::YesNo, MessageIcon::Stop);
         if (answer != QMessageBox::Yes)
             return false;
         std::optional<BitmapInfoHeader> changed = FormatAfterDialog();
@@ -126,16 +126,16 @@ bool CCamObj::AskFor320Width(BitmapInfoHeader& header)
 
 std::optional<BitmapInfoHeader> CCamObj::FormatAfterDialog()
 {
-    m_pDriver->VideoFormatDialog(m_pOwnerWidget);
-    return m_pDriver->GetVideoFormat();
+    m_driver->VideoFormatDialog(m_ownerWidget);
+    return m_driver->GetVideoFormat();
 }
 
 int CCamObj::StartStream()
 {
     m_nState = 0;
     m_bBusy = 0;
-    m_pDriver->SetSequenceSetup(m_CaptureParms);
-    if (!m_pDriver->StartStreaming(&CCamObj::VideoStreamCallback)) {
+    m_driver->SetSequenceSetup(m_CaptureParms);
+    if (!m_driver->StartStreaming(&CCamObj::VideoStreamCallback)) {
         m_nState = 2;
         return 0;
     }
@@ -145,14 +145,14 @@ int CCamObj::StartStream()
 void CCamObj::StopStream()
 {
     m_nState = 2;
-    if (m_pDriver) {
-        m_pDriver->StopStreaming();
-        m_pDriver->SetSequenceSetup(m_OrigCaptureParms);
+    if (m_driver) {
+        m_driver->StopStreaming();
+        m_driver->SetSequenceSetup(m_OrigCaptureParms);
     }
     // A sink that stops the camera from inside its frame call still holds the work record;
     // OnFrameReady frees it when that call returns.
     if (m_bBusy == 0)
-        m_pWorkFrame.release();
+        m_workFrame.release();
 }
 
 int CCamObj::VideoStreamCallback(CaptureHandle hCapWnd, const VideoHeader* header)
@@ -206,12 +206,12 @@ int CCamObj::OnFrameReady()
         return 0;
     m_bBusy = 1;
     if (m_pOwner != nullptr)
-        m_pOwner->ProcessCameraFrame(m_pWorkFrame, m_nFps);
+        m_pOwner->ProcessCameraFrame(m_workFrame, m_nFps);
     m_bBusy = 0;
     if (m_nState == 0)
         m_nState = 1;
     else if (m_nState == 2)
-        m_pWorkFrame.release();
+        m_workFrame.release();
     return 0;
 }
 
@@ -219,7 +219,7 @@ int CCamObj::OnFrameReady()
 // that gives no image size gets the size its width, height and bit count imply.
 void CCamObj::SetUpFrames()
 {
-    BitmapInfoHeader header = m_pDriver->GetVideoFormat().value_or(m_bihFrame);
+    BitmapInfoHeader header = m_driver->GetVideoFormat().value_or(m_bihFrame);
     if (m_bYuy2 != 0) {
         header.biCompression = 0;
         header.biBitCount = 24;
@@ -239,11 +239,11 @@ bool CCamObj::FillWorkFrame(CamSlot& slot)
     std::lock_guard lock(slot.frameMutex);
     if (outputBytes == 0 || slot.frameLength < sourceBytes)
         return false;
-    m_pWorkFrame.resize(kBitmapHeaderSize + outputBytes);
-    m_pWorkFrame.setHeader(m_bihFrame);
+    m_workFrame.resize(kBitmapHeaderSize + outputBytes);
+    m_workFrame.setHeader(m_bihFrame);
     if (m_bYuy2 != 0)
-        Yuy2ToRgb24(m_bihFrame.biWidth, std::abs(m_bihFrame.biHeight), slot.pFrame.pixels(), m_pWorkFrame.pixels());
+        Yuy2ToRgb24(m_bihFrame.biWidth, std::abs(m_bihFrame.biHeight), slot.pFrame.pixels(), m_workFrame.pixels());
     else
-        std::memcpy(m_pWorkFrame.pixels(), slot.pFrame.pixels(), sourceBytes);
+        std::memcpy(m_workFrame.pixels(), slot.pFrame.pixels(), sourceBytes);
     return true;
 }

@@ -56,8 +56,8 @@ private:
     static void StoreFrame(CamSlot& slot, const VideoHeader& header);
 
     CameraFrameSink* m_pOwner = nullptr;
-    QPointer<QWidget> m_pOwnerWidget;
-    std::unique_ptr<CaptureDriver> m_pDriver;
+    QPointer<QWidget> m_ownerWidget;
+    std::unique_ptr<CaptureDriver> m_driver;
     CaptureHandle m_hCapWnd = nullptr;
     int m_bShowDialogs = 0;
     int m_bYuy2 = 0;
@@ -70,5 +70,5 @@ private:
     // 0 started (frames not yet set up), 1 running, 2 stopped.
     int m_nState = 2;
     BitmapInfoHeader m_bihFrame;
-    FrameRecord m_pWorkFrame;
+    FrameRecord m_workFrame;
 };

@@ -12,18 +12,18 @@
 #include <algorithm>
 
 CaptureDisplayDialog::CaptureDisplayDialog(QWidget* parent, std::vector<CaptureControl> controls, ApplyControl apply)
-    : QDialog(parent), controls_(std::move(controls)), apply_(std::move(apply))
+    : QDialog(parent), m_controls(std::move(controls)), m_apply(std::move(apply))
 {
     setWindowTitle(QStringLiteral("Video Display"));
     auto* form = new QFormLayout;
-    for (const CaptureControl& control : controls_) {
+    for (const CaptureControl& control : m_controls) {
         QWidget* editor = MakeEditor(control);
         if (control.kind == CaptureControl::Kind::Boolean)
             form->addRow(editor);
         else
             form->addRow(control.name + QLatin1Char(':'), editor);
     }
-    if (controls_.empty())
+    if (m_controls.empty())
         form->addRow(new QLabel(QStringLiteral("This device has no adjustable controls."), this));
 
     LayOutFormWithOkCancel(*this, form);
@@ -31,8 +31,8 @@ CaptureDisplayDialog::CaptureDisplayDialog(QWidget* parent, std::vector<CaptureC
 
 void CaptureDisplayDialog::reject()
 {
-    for (const CaptureControl& control : controls_)
-        apply_(control.id, control.value);
+    for (const CaptureControl& control : m_controls)
+        m_apply(control.id, control.value);
     QDialog::reject();
 }
 
@@ -60,7 +60,7 @@ QWidget* CaptureDisplayDialog::MakeSlider(const CaptureControl& control)
     readout->setMinimumWidth(readout->fontMetrics().horizontalAdvance(QStringLiteral("-00000")));
     connect(slider, &QSlider::valueChanged, this, [this, readout, id = control.id](int value) {
         readout->setNum(value);
-        apply_(id, value);
+        m_apply(id, value);
     });
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -74,7 +74,7 @@ QWidget* CaptureDisplayDialog::MakeCheckBox(const CaptureControl& control)
     auto* box = new QCheckBox(control.name, this);
     box->setAccessibleName(control.name);
     box->setChecked(control.value != 0);
-    connect(box, &QCheckBox::toggled, this, [this, id = control.id](bool checked) { apply_(id, checked ? 1 : 0); });
+    connect(box, &QCheckBox::toggled, this, [this, id = control.id](bool checked) { m_apply(id, checked ? 1 : 0); });
     return box;
 }
 
@@ -88,6 +88,6 @@ QWidget* CaptureDisplayDialog::MakeMenu(const CaptureControl& control)
             box->setCurrentIndex(box->count() - 1);
     }
     connect(box, &QComboBox::currentIndexChanged, this,
-            [this, box, id = control.id](int index) { apply_(id, box->itemData(index).toInt()); });
+            [this, box, id = control.id](int index) { m_apply(id, box->itemData(index).toInt()); });
     return box;
 }

@@ -27,6 +27,6 @@ private:
     QWidget* MakeCheckBox(const CaptureControl& control);
     QWidget* MakeMenu(const CaptureControl& control);
 
-    std::vector<CaptureControl> controls_;
-    ApplyControl apply_;
+    std::vector<CaptureControl> m_controls;
+    ApplyControl m_apply;
 };

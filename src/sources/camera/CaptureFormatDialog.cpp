@@ -23,46 +23,46 @@ QComboBox* NamedComboBox(const QString& name, QWidget* parent)
 
 CaptureFormatDialog::CaptureFormatDialog(QWidget* parent, std::vector<CaptureFormatChoice> formats,
                                          uint32_t currentFormat, QSize currentSize)
-    : QDialog(parent), formats_(std::move(formats))
+    : QDialog(parent), m_formats(std::move(formats))
 {
     setWindowTitle(QStringLiteral("Video Format"));
-    formatBox_ = NamedComboBox(QStringLiteral("Pixel format"), this);
-    sizeBox_ = NamedComboBox(QStringLiteral("Frame size"), this);
-    for (const CaptureFormatChoice& choice : formats_) {
-        formatBox_->addItem(choice.description);
+    m_formatBox = NamedComboBox(QStringLiteral("Pixel format"), this);
+    m_sizeBox = NamedComboBox(QStringLiteral("Frame size"), this);
+    for (const CaptureFormatChoice& choice : m_formats) {
+        m_formatBox->addItem(choice.description);
         if (choice.pixelFormat == currentFormat)
-            formatBox_->setCurrentIndex(formatBox_->count() - 1);
+            m_formatBox->setCurrentIndex(m_formatBox->count() - 1);
     }
     FillSizes(currentSize);
-    connect(formatBox_, &QComboBox::currentIndexChanged, this, [this] { FillSizes(selectedSize()); });
+    connect(m_formatBox, &QComboBox::currentIndexChanged, this, [this] { FillSizes(selectedSize()); });
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Pixel format:"), formatBox_);
-    form->addRow(QStringLiteral("Frame size:"), sizeBox_);
+    form->addRow(QStringLiteral("Pixel format:"), m_formatBox);
+    form->addRow(QStringLiteral("Frame size:"), m_sizeBox);
     LayOutFormWithOkCancel(*this, form);
 }
 
 uint32_t CaptureFormatDialog::selectedFormat() const
 {
-    const int index = formatBox_->currentIndex();
-    return index >= 0 ? formats_[std::size_t(index)].pixelFormat : 0;
+    const int index = m_formatBox->currentIndex();
+    return index >= 0 ? m_formats[std::size_t(index)].pixelFormat : 0;
 }
 
 QSize CaptureFormatDialog::selectedSize() const
 {
-    return sizeBox_->currentData().toSize();
+    return m_sizeBox->currentData().toSize();
 }
 
 // Lists the sizes of the chosen format, keeping the size chosen before where it can.
 void CaptureFormatDialog::FillSizes(QSize preferred)
 {
-    sizeBox_->clear();
-    const int index = formatBox_->currentIndex();
+    m_sizeBox->clear();
+    const int index = m_formatBox->currentIndex();
     if (index < 0)
         return;
-    for (QSize size : formats_[std::size_t(index)].sizes) {
-        sizeBox_->addItem(SizeText(size), size);
+    for (QSize size : m_formats[std::size_t(index)].sizes) {
+        m_sizeBox->addItem(SizeText(size), size);
         if (size == preferred)
-            sizeBox_->setCurrentIndex(sizeBox_->count() - 1);
+            m_sizeBox->setCurrentIndex(m_sizeBox->count() - 1);
     }
 }

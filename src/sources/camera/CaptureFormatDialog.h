@@ -30,7 +30,7 @@ public:
 private:
     void FillSizes(QSize preferred);
 
-    std::vector<CaptureFormatChoice> formats_;
-    QComboBox* formatBox_ = nullptr;
-    QComboBox* sizeBox_ = nullptr;
+    std::vector<CaptureFormatChoice> m_formats;
+    QComboBox* m_formatBox = nullptr;
+    QComboBox* m_sizeBox = nullptr;
 };

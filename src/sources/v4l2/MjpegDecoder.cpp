@@ -47,11 +47,11 @@ MjpegDecoder::MjpegDecoder()
     if (codec == nullptr)
         return;
     CodecContextPtr context(avcodec_alloc_context3(codec));
-    frame_.reset(av_frame_alloc());
-    packet_.reset(av_packet_alloc());
-    if (!context || !frame_ || !packet_ || avcodec_open2(context.get(), codec, nullptr) < 0)
+    m_frame.reset(av_frame_alloc());
+    m_packet.reset(av_packet_alloc());
+    if (!context || !m_frame || !m_packet || avcodec_open2(context.get(), codec, nullptr) < 0)
         return;
-    context_ = std::move(context);
+    m_context = std::move(context);
 }
 
 bool MjpegDecoder::DecodeBottomUp(const uint8_t* data, std::size_t length, int width, int height, uint8_t* destination)
@@ -60,31 +60,31 @@ bool MjpegDecoder::DecodeBottomUp(const uint8_t* data, std::size_t length, int w
         || length > std::size_t(INT32_MAX) - AV_INPUT_BUFFER_PADDING_SIZE)
         return false;
     // The decoder may read a little past the end of its input.
-    padded_.assign(length + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-    std::copy(data, data + length, padded_.begin());
-    packet_->data = padded_.data();
-    packet_->size = static_cast<int>(length);
-    const int sent = avcodec_send_packet(context_.get(), packet_.get());
-    av_packet_unref(packet_.get());
-    if (sent < 0 || avcodec_receive_frame(context_.get(), frame_.get()) < 0)
+    m_padded.assign(length + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    std::copy(data, data + length, m_padded.begin());
+    m_packet->data = m_padded.data();
+    m_packet->size = static_cast<int>(length);
+    const int sent = avcodec_send_packet(m_context.get(), m_packet.get());
+    av_packet_unref(m_packet.get());
+    if (sent < 0 || avcodec_receive_frame(m_context.get(), m_frame.get()) < 0)
         return false;
     const bool converted = ConvertFrame(width, height, destination);
-    av_frame_unref(frame_.get());
+    av_frame_unref(m_frame.get());
     return converted;
 }
 
 bool MjpegDecoder::ConvertFrame(int width, int height, uint8_t* destination)
 {
-    bool fullRange = frame_->color_range == AVCOL_RANGE_JPEG;
-    const AVPixelFormat format = WithoutJpegRange(static_cast<AVPixelFormat>(frame_->format), fullRange);
-    scaler_.reset(sws_getCachedContext(scaler_.release(), frame_->width, frame_->height, format, width, height,
+    bool fullRange = m_frame->color_range == AVCOL_RANGE_JPEG;
+    const AVPixelFormat format = WithoutJpegRange(static_cast<AVPixelFormat>(m_frame->format), fullRange);
+    m_scaler.reset(sws_getCachedContext(m_scaler.release(), m_frame->width, m_frame->height, format, width, height,
                                        AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
-    if (!scaler_)
+    if (!m_scaler)
         return false;
-    SetSourceRange(scaler_.get(), fullRange);
+    SetSourceRange(m_scaler.get(), fullRange);
     // Writing from the last row up with a negative stride turns the picture bottom-up.
     const int rowBytes = width * 3;
     uint8_t* const planes[1] = {destination + std::size_t(height - 1) * std::size_t(rowBytes)};
     const int strides[1] = {-rowBytes};
-    return sws_scale(scaler_.get(), frame_->data, frame_->linesize, 0, frame_->height, planes, strides) == height;
+    return sws_scale(m_scaler.get(), m_frame->data, m_frame->linesize, 0, m_frame->height, planes, strides) == height;
 }

@@ -11,7 +11,7 @@ class MjpegDecoder {
 public:
     MjpegDecoder();
 
-    bool IsOpen() const { return context_ != nullptr; }
+    bool IsOpen() const { return m_context != nullptr; }
     // One picture into width × height bottom-up BGR rows (scaled when its own size
     // differs). False when it cannot be decoded.
     bool DecodeBottomUp(const uint8_t* data, std::size_t length, int width, int height, uint8_t* destination);
@@ -19,9 +19,9 @@ public:
 private:
     bool ConvertFrame(int width, int height, uint8_t* destination);
 
-    CodecContextPtr context_;
-    FramePtr frame_;
-    PacketPtr packet_;
-    ScalerPtr scaler_;
-    std::vector<uint8_t> padded_;
+    CodecContextPtr m_context;
+    FramePtr m_frame;
+    PacketPtr m_packet;
+    ScalerPtr m_scaler;
+    std::vector<uint8_t> m_padded;
 };

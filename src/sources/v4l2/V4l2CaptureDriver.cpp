@@ -7,7 +7,7 @@
 #include "sources/v4l2/V4l2FormatList.h"
 #include "sources/v4l2/V4l2PixelFormats.h"
 
-V4l2CaptureDriver::V4l2CaptureDriver(std::shared_ptr<V4l2Io> io) : device_(std::move(io)) {}
+V4l2CaptureDriver::V4l2CaptureDriver(std::shared_ptr<V4l2Io> io) : m_device(std::move(io)) {}
 
 V4l2CaptureDriver::~V4l2CaptureDriver()
 {
@@ -17,62 +17,62 @@ V4l2CaptureDriver::~V4l2CaptureDriver()
 bool V4l2CaptureDriver::DriverConnect(int driverIndex)
 {
     StopStreaming();
-    mjpegAccepted_ = false;
-    return device_.Open(driverIndex);
+    m_mjpegAccepted = false;
+    return m_device.Open(driverIndex);
 }
 
 void V4l2CaptureDriver::DriverDisconnect()
 {
     StopStreaming();
-    device_.Close();
+    m_device.Close();
 }
 
 bool V4l2CaptureDriver::GetDriverCaps(DriverCaps& caps)
 {
-    if (!device_.IsOpen())
+    if (!m_device.IsOpen())
         return false;
-    caps.fHasOverlay = (device_.Capabilities() & V4L2_CAP_VIDEO_OVERLAY) != 0 ? 1 : 0;
+    caps.fHasOverlay = (m_device.Capabilities() & V4L2_CAP_VIDEO_OVERLAY) != 0 ? 1 : 0;
     return true;
 }
 
 void V4l2CaptureDriver::VideoDisplayDialog(QWidget* owner)
 {
-    if (!device_.IsOpen())
+    if (!m_device.IsOpen())
         return;
-    CaptureDisplayDialog dialog(owner, ListCaptureControls(device_.Io(), device_.Fd()),
-                                [this](uint32_t id, int32_t value) { device_.SetControl(id, value); });
+    CaptureDisplayDialog dialog(owner, ListCaptureControls(m_device.Io(), m_device.Fd()),
+                                [this](uint32_t id, int32_t value) { m_device.SetControl(id, value); });
     RunModal(dialog);
 }
 
 void V4l2CaptureDriver::VideoFormatDialog(QWidget* owner)
 {
-    const std::optional<v4l2_pix_format> current = device_.GetFormat();
+    const std::optional<v4l2_pix_format> current = m_device.GetFormat();
     if (!current)
         return;
-    CaptureFormatDialog dialog(owner, ListCaptureFormats(device_.Io(), device_.Fd()), current->pixelformat,
+    CaptureFormatDialog dialog(owner, ListCaptureFormats(m_device.Io(), m_device.Fd()), current->pixelformat,
                                QSize(int(current->width), int(current->height)));
     if (RunModal(dialog) == QDialog::Accepted && dialog.selectedFormat() != 0 && dialog.selectedSize().isValid()) {
         const QSize size = dialog.selectedSize();
-        device_.SetFormat(dialog.selectedFormat(), uint32_t(size.width()), uint32_t(size.height()));
+        m_device.SetFormat(dialog.selectedFormat(), uint32_t(size.width()), uint32_t(size.height()));
     }
-    const std::optional<v4l2_pix_format> chosen = device_.GetFormat();
+    const std::optional<v4l2_pix_format> chosen = m_device.GetFormat();
     const V4l2PixelLayout* layout = chosen ? FindPixelLayout(chosen->pixelformat) : nullptr;
-    mjpegAccepted_ = layout != nullptr && layout->kind == V4l2PixelLayout::Kind::Mjpeg;
+    m_mjpegAccepted = layout != nullptr && layout->kind == V4l2PixelLayout::Kind::Mjpeg;
 }
 
 CaptureParms V4l2CaptureDriver::GetSequenceSetup()
 {
-    return CaptureParms{device_.GetFrameInterval().value_or(kDefaultMicroSecPerFrame)};
+    return CaptureParms{m_device.GetFrameInterval().value_or(kDefaultMicroSecPerFrame)};
 }
 
 void V4l2CaptureDriver::SetSequenceSetup(const CaptureParms& parms)
 {
-    device_.SetFrameInterval(parms.dwRequestMicroSecPerFrame);
+    m_device.SetFrameInterval(parms.dwRequestMicroSecPerFrame);
 }
 
 void V4l2CaptureDriver::SetOverlay(bool on)
 {
-    device_.SetOverlay(on);
+    m_device.SetOverlay(on);
 }
 
 // This driver never draws a preview of its own, so there is nothing to switch.
@@ -80,7 +80,7 @@ void V4l2CaptureDriver::SetPreview(bool) {}
 
 std::optional<BitmapInfoHeader> V4l2CaptureDriver::GetVideoFormat()
 {
-    const std::optional<v4l2_pix_format> format = device_.GetFormat();
+    const std::optional<v4l2_pix_format> format = m_device.GetFormat();
     if (!format)
         return std::nullopt;
     const int width = int(format->width);
@@ -88,7 +88,7 @@ std::optional<BitmapInfoHeader> V4l2CaptureDriver::GetVideoFormat()
     const V4l2PixelLayout* layout = FindPixelLayout(format->pixelformat);
     if (layout == nullptr)
         return CompressedHeader(format->pixelformat, width, height, format->sizeimage);
-    if (layout->kind == V4l2PixelLayout::Kind::Mjpeg && !mjpegAccepted_)
+    if (layout->kind == V4l2PixelLayout::Kind::Mjpeg && !m_mjpegAccepted)
         return CompressedHeader(kFourccMjpg, width, height, format->sizeimage);
     return DeliveredHeader(*layout, width, height);
 }
@@ -96,14 +96,14 @@ std::optional<BitmapInfoHeader> V4l2CaptureDriver::GetVideoFormat()
 bool V4l2CaptureDriver::StartStreaming(VideoStreamCallbackFn callback)
 {
     StopStreaming();
-    const std::optional<v4l2_pix_format> format = device_.GetFormat();
+    const std::optional<v4l2_pix_format> format = m_device.GetFormat();
     const V4l2PixelLayout* layout = format ? FindPixelLayout(format->pixelformat) : nullptr;
     if (layout == nullptr || callback == nullptr)
         return false;
     const V4l2StreamFormat streamFormat{layout, int(format->width), int(format->height), format->bytesperline};
-    stream_ = std::make_unique<V4l2Stream>(device_.Io(), device_.Fd(), streamFormat, Handle(), callback);
-    if (!stream_->Start()) {
-        stream_.reset();
+    m_stream = std::make_unique<V4l2Stream>(m_device.Io(), m_device.Fd(), streamFormat, Handle(), callback);
+    if (!m_stream->Start()) {
+        m_stream.reset();
         return false;
     }
     return true;
@@ -111,5 +111,5 @@ bool V4l2CaptureDriver::StartStreaming(VideoStreamCallbackFn callback)
 
 void V4l2CaptureDriver::StopStreaming()
 {
-    stream_.reset();
+    m_stream.reset();
 }

@@ -27,9 +27,9 @@ public:
     void StopStreaming() override;
 
 private:
-    V4l2Device device_;
-    std::unique_ptr<V4l2Stream> stream_;
+    V4l2Device m_device;
+    std::unique_ptr<V4l2Stream> m_stream;
     // Set once the user has kept MJPEG in the format dialog: from then on the frames are
     // decoded and reported as 24-bit BGR.
-    bool mjpegAccepted_ = false;
+    bool m_mjpegAccepted = false;
 };

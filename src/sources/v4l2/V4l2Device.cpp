@@ -32,7 +32,7 @@ uint32_t FrameIntervalMicroseconds(const v4l2_fract& timePerFrame)
     return static_cast<uint32_t>(uint64_t(timePerFrame.numerator) * kMicrosecondsPerSecond / timePerFrame.denominator);
 }
 
-V4l2Device::V4l2Device(std::shared_ptr<V4l2Io> io) : io_(std::move(io)) {}
+V4l2Device::V4l2Device(std::shared_ptr<V4l2Io> io) : m_io(std::move(io)) {}
 
 V4l2Device::~V4l2Device()
 {
@@ -43,14 +43,14 @@ bool V4l2Device::Open(int index)
 {
     Close();
     const std::string path = "/dev/video" + std::to_string(index);
-    fd_ = io_->Open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0)
+    m_fd = m_io->Open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0)
         return false;
     v4l2_capability capability{};
-    if (io_->Ioctl(fd_, VIDIOC_QUERYCAP, &capability) == 0)
-        capabilities_ = DeviceCapabilities(capability);
+    if (m_io->Ioctl(m_fd, VIDIOC_QUERYCAP, &capability) == 0)
+        m_capabilities = DeviceCapabilities(capability);
     const uint32_t needed = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
-    if ((capabilities_ & needed) != needed) {
+    if ((m_capabilities & needed) != needed) {
         Close();
         return false;
     }
@@ -59,17 +59,17 @@ bool V4l2Device::Open(int index)
 
 void V4l2Device::Close()
 {
-    if (fd_ >= 0)
-        io_->Close(fd_);
-    fd_ = -1;
-    capabilities_ = 0;
+    if (m_fd >= 0)
+        m_io->Close(m_fd);
+    m_fd = -1;
+    m_capabilities = 0;
 }
 
 std::optional<v4l2_pix_format> V4l2Device::GetFormat() const
 {
     v4l2_format format{};
     format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (!IsOpen() || io_->Ioctl(fd_, VIDIOC_G_FMT, &format) != 0)
+    if (!IsOpen() || m_io->Ioctl(m_fd, VIDIOC_G_FMT, &format) != 0)
         return std::nullopt;
     return format.fmt.pix;
 }
@@ -84,14 +84,14 @@ void V4l2Device::SetFormat(uint32_t pixelFormat, uint32_t width, uint32_t height
     format.fmt.pix.height = height;
     format.fmt.pix.field = V4L2_FIELD_NONE;
     if (IsOpen())
-        io_->Ioctl(fd_, VIDIOC_S_FMT, &format);
+        m_io->Ioctl(m_fd, VIDIOC_S_FMT, &format);
 }
 
 std::optional<uint32_t> V4l2Device::GetFrameInterval() const
 {
     v4l2_streamparm parm{};
     parm.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (!IsOpen() || io_->Ioctl(fd_, VIDIOC_G_PARM, &parm) != 0
+    if (!IsOpen() || m_io->Ioctl(m_fd, VIDIOC_G_PARM, &parm) != 0
         || (parm.parm.capture.capability & V4L2_CAP_TIMEPERFRAME) == 0)
         return std::nullopt;
     const uint32_t microseconds = FrameIntervalMicroseconds(parm.parm.capture.timeperframe);
@@ -105,19 +105,19 @@ void V4l2Device::SetFrameInterval(uint32_t microSecPerFrame)
     v4l2_streamparm parm{};
     parm.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     parm.parm.capture.timeperframe = FrameIntervalFraction(microSecPerFrame);
-    io_->Ioctl(fd_, VIDIOC_S_PARM, &parm);
+    m_io->Ioctl(m_fd, VIDIOC_S_PARM, &parm);
 }
 
 void V4l2Device::SetOverlay(bool on)
 {
     int enable = on ? 1 : 0;
     if (IsOpen())
-        io_->Ioctl(fd_, VIDIOC_OVERLAY, &enable);
+        m_io->Ioctl(m_fd, VIDIOC_OVERLAY, &enable);
 }
 
 void V4l2Device::SetControl(uint32_t id, int32_t value)
 {
     v4l2_control control{id, value};
     if (IsOpen())
-        io_->Ioctl(fd_, VIDIOC_S_CTRL, &control);
+        m_io->Ioctl(m_fd, VIDIOC_S_CTRL, &control);
 }

@@ -24,11 +24,11 @@ public:
     // Opens /dev/video<index> when it is a streaming video capture device.
     bool Open(int index);
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return m_fd >= 0; }
 
-    V4l2Io& Io() const { return *io_; }
-    int Fd() const { return fd_; }
-    uint32_t Capabilities() const { return capabilities_; }
+    V4l2Io& Io() const { return *m_io; }
+    int Fd() const { return m_fd; }
+    uint32_t Capabilities() const { return m_capabilities; }
 
     std::optional<v4l2_pix_format> GetFormat() const;
     void SetFormat(uint32_t pixelFormat, uint32_t width, uint32_t height);
@@ -39,7 +39,7 @@ public:
     void SetControl(uint32_t id, int32_t value);
 
 private:
-    std::shared_ptr<V4l2Io> io_;
-    int fd_ = -1;
-    uint32_t capabilities_ = 0;
+    std::shared_ptr<V4l2Io> m_io;
+    int m_fd = -1;
+    uint32_t m_capabilities = 0;
 };

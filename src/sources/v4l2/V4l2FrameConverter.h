@@ -33,9 +33,9 @@ private:
     std::optional<VideoHeader> ConvertYuy2(const uint8_t* data, std::size_t bytesUsed);
     std::optional<VideoHeader> ConvertRgb(const uint8_t* data, std::size_t bytesUsed);
     std::optional<VideoHeader> ConvertMjpeg(const uint8_t* data, std::size_t bytesUsed);
-    VideoHeader Delivered(std::size_t length) const { return VideoHeader{delivered_.data(), length}; }
+    VideoHeader Delivered(std::size_t length) const { return VideoHeader{m_delivered.data(), length}; }
 
-    V4l2StreamFormat format_;
-    std::vector<uint8_t> delivered_;
-    std::unique_ptr<MjpegDecoder> decoder_;
+    V4l2StreamFormat m_format;
+    std::vector<uint8_t> m_delivered;
+    std::unique_ptr<MjpegDecoder> m_decoder;
 };

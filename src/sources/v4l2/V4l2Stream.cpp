@@ -25,7 +25,7 @@ v4l2_buffer MmapBuffer(uint32_t index)
 
 V4l2Stream::V4l2Stream(V4l2Io& io, int fd, const V4l2StreamFormat& format, CaptureHandle handle,
                        VideoStreamCallbackFn callback)
-    : io_(io), fd_(fd), handle_(handle), callback_(callback), converter_(format)
+    : m_io(io), m_fd(fd), m_handle(handle), m_callback(callback), m_converter(format)
 {
 }
 
@@ -36,32 +36,32 @@ V4l2Stream::~V4l2Stream()
 
 bool V4l2Stream::Start()
 {
-    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     v4l2_buf_type type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (wakeFd_ < 0 || !MapBuffers() || io_.Ioctl(fd_, VIDIOC_STREAMON, &type) != 0) {
+    if (m_wakeFd < 0 || !MapBuffers() || m_io.Ioctl(m_fd, VIDIOC_STREAMON, &type) != 0) {
         Stop();
         return false;
     }
-    streaming_ = true;
-    thread_ = std::thread(&V4l2Stream::Run, this);
+    m_streaming = true;
+    m_thread = std::thread(&V4l2Stream::Run, this);
     return true;
 }
 
 void V4l2Stream::Stop()
 {
-    if (thread_.joinable()) {
-        eventfd_write(wakeFd_, 1);
-        thread_.join();
+    if (m_thread.joinable()) {
+        eventfd_write(m_wakeFd, 1);
+        m_thread.join();
     }
-    if (streaming_) {
+    if (m_streaming) {
         v4l2_buf_type type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        io_.Ioctl(fd_, VIDIOC_STREAMOFF, &type);
-        streaming_ = false;
+        m_io.Ioctl(m_fd, VIDIOC_STREAMOFF, &type);
+        m_streaming = false;
     }
     ReleaseBuffers();
-    if (wakeFd_ >= 0)
-        ::close(wakeFd_);
-    wakeFd_ = -1;
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
+    m_wakeFd = -1;
 }
 
 bool V4l2Stream::MapBuffers()
@@ -70,42 +70,42 @@ bool V4l2Stream::MapBuffers()
     request.count = kBufferCount;
     request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     request.memory = V4L2_MEMORY_MMAP;
-    if (io_.Ioctl(fd_, VIDIOC_REQBUFS, &request) != 0)
+    if (m_io.Ioctl(m_fd, VIDIOC_REQBUFS, &request) != 0)
         return false;
-    buffersRequested_ = true;
+    m_buffersRequested = true;
     for (uint32_t index = 0; index < request.count; ++index) {
         v4l2_buffer buffer = MmapBuffer(index);
-        if (io_.Ioctl(fd_, VIDIOC_QUERYBUF, &buffer) != 0)
+        if (m_io.Ioctl(m_fd, VIDIOC_QUERYBUF, &buffer) != 0)
             return false;
-        void* address = io_.Mmap(buffer.length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, buffer.m.offset);
+        void* address = m_io.Mmap(buffer.length, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, buffer.m.offset);
         if (address == MAP_FAILED)
             return false;
-        buffers_.push_back({address, buffer.length});
+        m_buffers.push_back({address, buffer.length});
     }
-    for (uint32_t index = 0; index < buffers_.size(); ++index) {
+    for (uint32_t index = 0; index < m_buffers.size(); ++index) {
         if (!QueueBuffer(index))
             return false;
     }
-    return !buffers_.empty();
+    return !m_buffers.empty();
 }
 
 bool V4l2Stream::QueueBuffer(uint32_t index)
 {
     v4l2_buffer buffer = MmapBuffer(index);
-    return io_.Ioctl(fd_, VIDIOC_QBUF, &buffer) == 0;
+    return m_io.Ioctl(m_fd, VIDIOC_QBUF, &buffer) == 0;
 }
 
 void V4l2Stream::ReleaseBuffers()
 {
-    for (const MappedBuffer& buffer : buffers_)
-        io_.Munmap(buffer.address, buffer.length);
-    buffers_.clear();
-    if (buffersRequested_) {
+    for (const MappedBuffer& buffer : m_buffers)
+        m_io.Munmap(buffer.address, buffer.length);
+    m_buffers.clear();
+    if (m_buffersRequested) {
         v4l2_requestbuffers request{};
         request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
         request.memory = V4L2_MEMORY_MMAP;
-        io_.Ioctl(fd_, VIDIOC_REQBUFS, &request);
-        buffersRequested_ = false;
+        m_io.Ioctl(m_fd, VIDIOC_REQBUFS, &request);
+        m_buffersRequested = false;
     }
 }
 
@@ -119,9 +119,9 @@ void V4l2Stream::Run()
 
 V4l2Stream::Wait V4l2Stream::WaitForFrame()
 {
-    pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
     for (;;) {
-        if (io_.Poll(fds, 2, -1) < 0) {
+        if (m_io.Poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
             return Wait::Failed;
@@ -138,16 +138,16 @@ V4l2Stream::Wait V4l2Stream::WaitForFrame()
 bool V4l2Stream::DeliverFrame()
 {
     v4l2_buffer buffer = MmapBuffer(0);
-    if (io_.Ioctl(fd_, VIDIOC_DQBUF, &buffer) != 0)
+    if (m_io.Ioctl(m_fd, VIDIOC_DQBUF, &buffer) != 0)
         return errno == EAGAIN;
-    if (buffer.index >= buffers_.size())
+    if (buffer.index >= m_buffers.size())
         return false;
     if ((buffer.flags & V4L2_BUF_FLAG_ERROR) == 0) {
-        const MappedBuffer& mapped = buffers_[buffer.index];
+        const MappedBuffer& mapped = m_buffers[buffer.index];
         const std::size_t used = std::min<std::size_t>(buffer.bytesused, mapped.length);
-        const std::optional<VideoHeader> frame = converter_.Convert(static_cast<const uint8_t*>(mapped.address), used);
+        const std::optional<VideoHeader> frame = m_converter.Convert(static_cast<const uint8_t*>(mapped.address), used);
         if (frame)
-            callback_(handle_, &*frame);
+            m_callback(m_handle, &*frame);
     }
     return QueueBuffer(buffer.index);
 }

@@ -38,15 +38,15 @@ private:
     Wait WaitForFrame();
     bool DeliverFrame();
 
-    V4l2Io& io_;
-    int fd_;
-    CaptureHandle handle_;
-    VideoStreamCallbackFn callback_;
-    V4l2FrameConverter converter_;
-    std::vector<MappedBuffer> buffers_;
-    bool buffersRequested_ = false;
+    V4l2Io& m_io;
+    int m_fd;
+    CaptureHandle m_handle;
+    VideoStreamCallbackFn m_callback;
+    V4l2FrameConverter m_converter;
+    std::vector<MappedBuffer> m_buffers;
+    bool m_buffersRequested = false;
     // Written by Stop to wake the capture thread out of its poll.
-    int wakeFd_ = -1;
-    bool streaming_ = false;
-    std::thread thread_;
+    int m_wakeFd = -1;
+    bool m_streaming = false;
+    std::thread m_thread;
 };

@@ -19,20 +19,20 @@ VirtualCaptureDriver::~VirtualCaptureDriver()
 
 bool VirtualCaptureDriver::DriverConnect(int)
 {
-    connected_ = true;
+    m_connected = true;
     return true;
 }
 
 void VirtualCaptureDriver::DriverDisconnect()
 {
     StopStreaming();
-    connected_ = false;
+    m_connected = false;
 }
 
 bool VirtualCaptureDriver::GetDriverCaps(DriverCaps& caps)
 {
     caps.fHasOverlay = 0;
-    return connected_;
+    return m_connected;
 }
 
 void VirtualCaptureDriver::VideoDisplayDialog(QWidget* owner)
@@ -42,8 +42,8 @@ void VirtualCaptureDriver::VideoDisplayDialog(QWidget* owner)
     moveShapes.name = QStringLiteral("Move shapes");
     moveShapes.kind = CaptureControl::Kind::Boolean;
     moveShapes.maximum = 1;
-    moveShapes.value = moving_ ? 1 : 0;
-    CaptureDisplayDialog dialog(owner, {moveShapes}, [this](uint32_t, int32_t value) { moving_ = value != 0; });
+    moveShapes.value = m_moving ? 1 : 0;
+    CaptureDisplayDialog dialog(owner, {moveShapes}, [this](uint32_t, int32_t value) { m_moving = value != 0; });
     RunModal(dialog);
 }
 
@@ -57,13 +57,13 @@ void VirtualCaptureDriver::VideoFormatDialog(QWidget* owner)
 
 CaptureParms VirtualCaptureDriver::GetSequenceSetup()
 {
-    return CaptureParms{microSecPerFrame_};
+    return CaptureParms{m_microSecPerFrame};
 }
 
 void VirtualCaptureDriver::SetSequenceSetup(const CaptureParms& parms)
 {
     if (parms.dwRequestMicroSecPerFrame > 0)
-        microSecPerFrame_ = parms.dwRequestMicroSecPerFrame;
+        m_microSecPerFrame = parms.dwRequestMicroSecPerFrame;
 }
 
 // The virtual camera never draws into a window, so overlay and preview are always off.
@@ -72,7 +72,7 @@ void VirtualCaptureDriver::SetPreview(bool) {}
 
 std::optional<BitmapInfoHeader> VirtualCaptureDriver::GetVideoFormat()
 {
-    if (!connected_)
+    if (!m_connected)
         return std::nullopt;
     BitmapInfoHeader header = MakeBitmapHeader(kVirtualWidth, kVirtualHeight, 16);
     header.biCompression = kFourccYuy2;
@@ -82,24 +82,24 @@ std::optional<BitmapInfoHeader> VirtualCaptureDriver::GetVideoFormat()
 bool VirtualCaptureDriver::StartStreaming(VideoStreamCallbackFn callback)
 {
     StopStreaming();
-    if (!connected_ || callback == nullptr)
+    if (!m_connected || callback == nullptr)
         return false;
-    stopRequested_ = false;
-    frame_.resize(kVirtualFrameBytes);
-    thread_ = std::thread(&VirtualCaptureDriver::Run, this, callback, microSecPerFrame_);
+    m_stopRequested = false;
+    m_frame.resize(kVirtualFrameBytes);
+    m_thread = std::thread(&VirtualCaptureDriver::Run, this, callback, m_microSecPerFrame);
     return true;
 }
 
 void VirtualCaptureDriver::StopStreaming()
 {
-    if (!thread_.joinable())
+    if (!m_thread.joinable())
         return;
     {
-        std::lock_guard lock(stopMutex_);
-        stopRequested_ = true;
+        std::lock_guard lock(m_stopMutex);
+        m_stopRequested = true;
     }
-    stopSignal_.notify_all();
-    thread_.join();
+    m_stopSignal.notify_all();
+    m_thread.join();
 }
 
 // Frames follow a fixed schedule, so a slow receiver does not slow the camera down.
@@ -107,16 +107,16 @@ void VirtualCaptureDriver::Run(VideoStreamCallbackFn callback, uint32_t microSec
 {
     const auto interval = std::chrono::microseconds(microSecPerFrame);
     auto due = std::chrono::steady_clock::now();
-    std::unique_lock lock(stopMutex_);
-    while (!stopRequested_) {
+    std::unique_lock lock(m_stopMutex);
+    while (!m_stopRequested) {
         lock.unlock();
-        RenderVirtualFrame(frameIndex_, frame_.data());
-        if (moving_)
-            frameIndex_ = (frameIndex_ + 1) % kVirtualCycle;
-        const VideoHeader header{frame_.data(), frame_.size()};
+        RenderVirtualFrame(m_frameIndex, m_frame.data());
+        if (m_moving)
+            m_frameIndex = (m_frameIndex + 1) % kVirtualCycle;
+        const VideoHeader header{m_frame.data(), m_frame.size()};
         callback(Handle(), &header);
         due = std::max(due + interval, std::chrono::steady_clock::now());
         lock.lock();
-        stopSignal_.wait_until(lock, due, [this] { return stopRequested_; });
+        m_stopSignal.wait_until(lock, due, [this] { return m_stopRequested; });
     }
 }

@@ -32,15 +32,15 @@ public:
 private:
     void Run(VideoStreamCallbackFn callback, uint32_t microSecPerFrame);
 
-    bool connected_ = false;
-    uint32_t microSecPerFrame_ = kDefaultMicroSecPerFrame;
+    bool m_connected = false;
+    uint32_t m_microSecPerFrame = kDefaultMicroSecPerFrame;
     // Switched from the display dialog while the capture thread draws.
-    std::atomic<bool> moving_ = true;
-    int frameIndex_ = 0;
-    std::vector<uint8_t> frame_;
+    std::atomic<bool> m_moving = true;
+    int m_frameIndex = 0;
+    std::vector<uint8_t> m_frame;
 
-    std::thread thread_;
-    std::mutex stopMutex_;
-    std::condition_variable stopSignal_;
-    bool stopRequested_ = false;
+    std::thread m_thread;
+    std::mutex m_stopMutex;
+    std::condition_variable m_stopSignal;
+    bool m_stopRequested = false;
 };

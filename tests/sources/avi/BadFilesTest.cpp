@@ -17,7 +17,7 @@ class BadFilesTest : public ::testing::Test, protected ReaderFixture {
 protected:
     QString Write(int frameCount, const QStringList& arguments, const QString& name)
     {
-        const QString path = folder_.file(name);
+        const QString path = m_folder.file(name);
         const QString error = WriteTestPattern(96, 64, frameCount, arguments, path);
         EXPECT_TRUE(error.isEmpty()) << error.toStdString();
         return path;
@@ -26,11 +26,11 @@ protected:
     // Fails, shows expected and leaves no file loaded.
     void ExpectRefused(const QString& path, const QStringList& expected)
     {
-        messages_.clear();
-        EXPECT_EQ(reader_.Load(path, nullptr), 0);
-        EXPECT_EQ(messages_, expected);
-        EXPECT_EQ(reader_.FrameCount(), 0);
-        EXPECT_EQ(reader_.GetFrame(0), nullptr);
+        m_messages.clear();
+        EXPECT_EQ(m_reader.Load(path, nullptr), 0);
+        EXPECT_EQ(m_messages, expected);
+        EXPECT_EQ(m_reader.FrameCount(), 0);
+        EXPECT_EQ(m_reader.GetFrame(0), nullptr);
     }
 };
 
@@ -50,7 +50,7 @@ TEST_F(BadFilesTest, FilesThatAreNoVideoAreAnInvalidFormat)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = folder_.file("bad.mp4");
+        const QString path = m_folder.file("bad.mp4");
         WriteFileBytes(path, c.bytes);
         ExpectRefused(path, {kInvalidFormat});
     }
@@ -59,17 +59,17 @@ TEST_F(BadFilesTest, FilesThatAreNoVideoAreAnInvalidFormat)
 TEST_F(BadFilesTest, APictureUnderAVideoNameOpensAsThePictureItIs)
 {
     const QString png = Write(1, {}, "picture.png");
-    const QString renamed = folder_.file("picture.mp4");
+    const QString renamed = m_folder.file("picture.mp4");
     WriteFileBytes(renamed, ReadFileBytes(png));
-    ASSERT_EQ(reader_.Load(renamed, nullptr), 1);
-    EXPECT_EQ(reader_.FrameCount(), 1);
-    EXPECT_NE(reader_.GetFrame(0), nullptr);
-    EXPECT_TRUE(messages_.isEmpty());
+    ASSERT_EQ(m_reader.Load(renamed, nullptr), 1);
+    EXPECT_EQ(m_reader.FrameCount(), 1);
+    EXPECT_NE(m_reader.GetFrame(0), nullptr);
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 TEST_F(BadFilesTest, AFileWithSoundAloneFailsQuietly)
 {
-    const QString path = folder_.file("voice.mka");
+    const QString path = m_folder.file("voice.mka");
     const QString error = RunFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=0.3", "-c:a", "flac", path});
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     ExpectRefused(path, {});
@@ -109,21 +109,21 @@ TEST_F(BadFilesTest, AFileThatBreaksMidwayPlaysUpToTheBreak)
         const QByteArray whole = ReadFileBytes(path);
         WriteFileBytes(path, whole.left(whole.size() * 6 / 10));
 
-        ASSERT_EQ(reader_.Load(path, nullptr), 1);
-        const int count = reader_.FrameCount();
+        ASSERT_EQ(m_reader.Load(path, nullptr), 1);
+        const int count = m_reader.FrameCount();
         EXPECT_GT(count, 8);
         EXPECT_LT(count, 30);
         int shown = 0;
         for (int position = 0; position < count; ++position) {
-            const FrameRecord* frame = reader_.GetFrame(position);
+            const FrameRecord* frame = m_reader.GetFrame(position);
             if (frame == nullptr)
                 continue;
             ++shown;
             EXPECT_EQ(ClosestFrame(reference, PixelsOf(*frame)), position);
         }
         EXPECT_GE(shown, count - 3);
-        EXPECT_EQ(reader_.GetFrame(count), nullptr);
-        EXPECT_TRUE(messages_.isEmpty());
+        EXPECT_EQ(m_reader.GetFrame(count), nullptr);
+        EXPECT_TRUE(m_messages.isEmpty());
     }
 }
 

@@ -66,7 +66,7 @@ protected:
     // The reader's frame at position, checked against the tool's frame of that index.
     std::vector<uint8_t> CheckedFrame(const TestVideo& reference, int position)
     {
-        const FrameRecord* frame = reader_.GetFrame(position);
+        const FrameRecord* frame = m_reader.GetFrame(position);
         if (frame == nullptr) {
             ADD_FAILURE() << "no frame at position " << position;
             return {};
@@ -87,7 +87,7 @@ TEST_P(ContainerFilesTest, EveryFrameInDisplayOrderWhetherPlayedOrSought)
     const ContainerCase& c = GetParam();
     if (!HasEncoder(c.encoder))
         GTEST_SKIP() << "this ffmpeg has no " << c.encoder << " encoder";
-    const QString path = folder_.file(c.file);
+    const QString path = m_folder.file(c.file);
     const QString written = WriteTestPattern(kWidth, kHeight, kFrames, c.arguments, path);
     ASSERT_TRUE(written.isEmpty()) << written.toStdString();
     TestVideo reference;
@@ -95,19 +95,19 @@ TEST_P(ContainerFilesTest, EveryFrameInDisplayOrderWhetherPlayedOrSought)
     ASSERT_TRUE(decoded.isEmpty()) << decoded.toStdString();
     ASSERT_EQ(int(reference.frames.size()), kFrames);
 
-    ASSERT_EQ(reader_.Load(path, nullptr), 1);
-    EXPECT_TRUE(messages_.isEmpty());
-    EXPECT_EQ(reader_.FrameCount(), kFrames);
+    ASSERT_EQ(m_reader.Load(path, nullptr), 1);
+    EXPECT_TRUE(m_messages.isEmpty());
+    EXPECT_EQ(m_reader.FrameCount(), kFrames);
     // The first, a middle and the last frame straight after opening, then all in turn.
     for (const int position : {0, kFrames / 2, kFrames - 1})
         CheckedFrame(reference, position);
     std::vector<std::vector<uint8_t>> played;
     for (int position = 0; position < kFrames; ++position)
         played.push_back(CheckedFrame(reference, position));
-    EXPECT_EQ(reader_.GetFrame(kFrames), nullptr);
+    EXPECT_EQ(m_reader.GetFrame(kFrames), nullptr);
 
     for (const int position : {17, 3, 29, 12, 13, 11, 0, 24, 6, 5, 18, 1, 28, 23}) {
-        const FrameRecord* frame = reader_.GetFrame(position);
+        const FrameRecord* frame = m_reader.GetFrame(position);
         ASSERT_NE(frame, nullptr) << "position " << position;
         EXPECT_TRUE(PixelsOf(*frame) == played[std::size_t(position)]) << "position " << position;
     }

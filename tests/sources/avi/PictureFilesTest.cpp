@@ -19,13 +19,13 @@ protected:
     // The picture as the reader's only frame, after checking what a one-frame file offers.
     std::vector<uint8_t> OnlyFrame(const QString& path)
     {
-        if (reader_.Load(path, nullptr) != 1) {
+        if (m_reader.Load(path, nullptr) != 1) {
             ADD_FAILURE() << "cannot load " << path.toStdString();
             return {};
         }
-        EXPECT_EQ(reader_.FrameCount(), 1);
-        EXPECT_EQ(reader_.GetFrame(1), nullptr);
-        const FrameRecord* frame = reader_.GetFrame(0);
+        EXPECT_EQ(m_reader.FrameCount(), 1);
+        EXPECT_EQ(m_reader.GetFrame(1), nullptr);
+        const FrameRecord* frame = m_reader.GetFrame(0);
         if (frame == nullptr) {
             ADD_FAILURE() << "no frame in " << path.toStdString();
             return {};
@@ -64,7 +64,7 @@ TEST_F(PictureFilesTest, PicturesAreOneFrameEqualToTheirDecodedPixels)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        const QString path = folder_.file(c.file);
+        const QString path = m_folder.file(c.file);
         const QString error = WriteTestPattern(kWidth, kHeight, 1, c.arguments, path);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         const std::vector<uint8_t> expected = ToolDecoded(path);
@@ -74,13 +74,13 @@ TEST_F(PictureFilesTest, PicturesAreOneFrameEqualToTheirDecodedPixels)
         else
             EXPECT_LT(MeanDifference(shown, expected), c.tolerance);
     }
-    EXPECT_TRUE(messages_.isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 // A 16-bit picture shows each channel's top eight bits.
 TEST_F(PictureFilesTest, SixteenBitPngShowsTheHighBytes)
 {
-    const QString path = folder_.file("deep.png");
+    const QString path = m_folder.file("deep.png");
     const QString error = WriteTestPattern(kWidth, kHeight, 1, {"-pix_fmt", "rgb48be"}, path);
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     QByteArray deep;
@@ -107,11 +107,11 @@ TEST_F(PictureFilesTest, ASavedSnapshotReopensWithExactlyItsPixels)
     FrameRecord snapshot(MakeBitmapHeader(kWidth, kHeight, 24));
     for (std::size_t i = 0; i < snapshot.pixelCapacity(); ++i)
         snapshot.pixels()[i] = uint8_t(i * 7 + i / 97);
-    const QString path = folder_.file("VIZMAR1234.bmp");
+    const QString path = m_folder.file("VIZMAR1234.bmp");
     ASSERT_TRUE(SaveBitmapFile(&snapshot, QFile::encodeName(path).toStdString()));
 
     EXPECT_TRUE(OnlyFrame(path) == PixelsOf(snapshot));
-    EXPECT_TRUE(messages_.isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 }  // namespace

@@ -11,12 +11,12 @@
 // OK, its text kept in order.
 class ReaderFixture {
 protected:
-    TempFolder folder_;
-    AVIFileObj reader_;
-    QStringList messages_;
-    ScopedModalHook hook_{[this](QDialog& dialog) {
+    TempFolder m_folder;
+    AVIFileObj m_reader;
+    QStringList m_messages;
+    ScopedModalHook m_hook{[this](QDialog& dialog) {
         const auto* box = qobject_cast<QMessageBox*>(&dialog);
-        messages_.append(box != nullptr ? box->text() : QString("(not a message box)"));
+        m_messages.append(box != nullptr ? box->text() : QString("(not a message box)"));
         return int(QMessageBox::Ok);
     }};
 };

@@ -79,34 +79,34 @@ void FakeV4l2Device::ApplyFormat(uint32_t pixelFormat, uint32_t width, uint32_t 
 
 FakeV4l2Device& FakeV4l2::AddDevice(int index, FakeDeviceSetup setup)
 {
-    std::lock_guard lock(mutex_);
-    auto& device = devices_[index];
+    std::lock_guard lock(m_mutex);
+    auto& device = m_devices[index];
     device = std::make_unique<FakeV4l2Device>(std::move(setup));
     return *device;
 }
 
 void FakeV4l2::PushFrame(int index, FakeFrame frame)
 {
-    std::lock_guard lock(mutex_);
-    devices_.at(index)->pendingFrames.push_back(std::move(frame));
+    std::lock_guard lock(m_mutex);
+    m_devices.at(index)->pendingFrames.push_back(std::move(frame));
 }
 
 void FakeV4l2::SetRepeatLastFrame(int index, bool repeat)
 {
-    std::lock_guard lock(mutex_);
-    devices_.at(index)->repeatLastFrame = repeat;
+    std::lock_guard lock(m_mutex);
+    m_devices.at(index)->repeatLastFrame = repeat;
 }
 
 int FakeV4l2::OpenFdCount() const
 {
-    std::lock_guard lock(mutex_);
-    return int(openFds_.size());
+    std::lock_guard lock(m_mutex);
+    return int(m_openFds.size());
 }
 
 int FakeV4l2::MappingCount() const
 {
-    std::lock_guard lock(mutex_);
-    return int(mappings_.size());
+    std::lock_guard lock(m_mutex);
+    return int(m_mappings.size());
 }
 
 int FakeV4l2::Fail(int error)
@@ -117,37 +117,37 @@ int FakeV4l2::Fail(int error)
 
 FakeV4l2Device* FakeV4l2::DeviceOf(int fd)
 {
-    const auto open = openFds_.find(fd);
-    return open == openFds_.end() ? nullptr : devices_.at(open->second).get();
+    const auto open = m_openFds.find(fd);
+    return open == m_openFds.end() ? nullptr : m_devices.at(open->second).get();
 }
 
 int FakeV4l2::Open(const char* path, int)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     const std::string prefix = "/dev/video";
     const std::string text = path;
     if (text.rfind(prefix, 0) != 0)
         return Fail(ENOENT);
     const int index = std::stoi(text.substr(prefix.size()));
-    const auto device = devices_.find(index);
-    if (device == devices_.end() || device->second->gone)
+    const auto device = m_devices.find(index);
+    if (device == m_devices.end() || device->second->gone)
         return Fail(ENOENT);
     const int fd = kFakeFdBase + index;
-    if (openFds_.count(fd) != 0)
+    if (m_openFds.count(fd) != 0)
         return Fail(EBUSY);
-    openFds_[fd] = index;
+    m_openFds[fd] = index;
     return fd;
 }
 
 int FakeV4l2::Close(int fd)
 {
-    std::lock_guard lock(mutex_);
-    return openFds_.erase(fd) == 1 ? 0 : Fail(EBADF);
+    std::lock_guard lock(m_mutex);
+    return m_openFds.erase(fd) == 1 ? 0 : Fail(EBADF);
 }
 
 int FakeV4l2::Ioctl(int fd, unsigned long request, void* argument)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     FakeV4l2Device* device = DeviceOf(fd);
     if (device == nullptr)
         return Fail(EBADF);
@@ -339,7 +339,7 @@ int FakeV4l2::Dequeue(FakeV4l2Device& device, v4l2_buffer& buffer)
 
 void* FakeV4l2::Mmap(std::size_t length, int, int, int fd, off_t offset)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     FakeV4l2Device* device = DeviceOf(fd);
     const std::size_t index = std::size_t(offset) / kBufferOffsetStep;
     if (device == nullptr || index >= device->buffers.size() || length > device->buffers[index].size()) {
@@ -347,14 +347,14 @@ void* FakeV4l2::Mmap(std::size_t length, int, int, int fd, off_t offset)
         return MAP_FAILED;
     }
     void* address = device->buffers[index].data();
-    mappings_[address] = length;
+    m_mappings[address] = length;
     return address;
 }
 
 int FakeV4l2::Munmap(void* address, std::size_t)
 {
-    std::lock_guard lock(mutex_);
-    return mappings_.erase(address) == 1 ? 0 : Fail(EINVAL);
+    std::lock_guard lock(m_mutex);
+    return m_mappings.erase(address) == 1 ? 0 : Fail(EINVAL);
 }
 
 short FakeV4l2::DeviceEvents(FakeV4l2Device& device)
@@ -377,7 +377,7 @@ int FakeV4l2::Poll(pollfd* fds, nfds_t count, int timeoutMs)
         int ready = 0;
         std::vector<pollfd> system;
         {
-            std::lock_guard lock(mutex_);
+            std::lock_guard lock(m_mutex);
             for (nfds_t i = 0; i < count; ++i) {
                 fds[i].revents = 0;
                 if (!IsFakeFd(fds[i].fd)) {

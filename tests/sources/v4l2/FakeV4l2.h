@@ -98,8 +98,8 @@ public:
     template <typename Function>
     auto WithDevice(int index, Function function)
     {
-        std::lock_guard lock(mutex_);
-        return function(*devices_.at(index));
+        std::lock_guard lock(m_mutex);
+        return function(*m_devices.at(index));
     }
     void PushFrame(int index, FakeFrame frame);
     void SetRepeatLastFrame(int index, bool repeat);
@@ -122,10 +122,10 @@ private:
     bool FrameReady(const FakeV4l2Device& device) const;
     short DeviceEvents(FakeV4l2Device& device);
 
-    mutable std::mutex mutex_;
-    std::map<int, std::unique_ptr<FakeV4l2Device>> devices_;
-    std::map<int, int> openFds_;
-    std::map<void*, std::size_t> mappings_;
+    mutable std::mutex m_mutex;
+    std::map<int, std::unique_ptr<FakeV4l2Device>> m_devices;
+    std::map<int, int> m_openFds;
+    std::map<void*, std::size_t> m_mappings;
 };
 
 // One YUYV frame of a single colour.
