@@ -2,6 +2,7 @@
 
 #include "about/CAboutDlg.h"
 #include "app/CameraView.h"
+#include "app/PausedFrameRedraw.h"
 #include "app/ControlFactory.h"
 #include "app/RangePicker.h"
 #include "app/StringTable.h"
@@ -130,6 +131,28 @@ void CVizmarDlg::CreateSourceControl()
     widgets.frameSlider = controlAs<QSlider>(IDC_FRAME_SLIDER);
     widgets.frameCounter = controlAs<QLineEdit>(IDC_FRAME_COUNTER);
     m_sourceControl = std::make_unique<SourceControl>(widgets, *this, m_state, m_options);
+    m_pausedFrameRedraw = new PausedFrameRedraw(
+        *this, [this] { return ResultInputs(); }, [this] { m_sourceControl->RedrawPausedFrame(); });
+}
+
+// Everything a frame's result depends on besides the frame itself.
+std::vector<int> CVizmarDlg::ResultInputs() const
+{
+    const HsvRange& range = m_state.hsvRange;
+    return {range.h0,
+            range.h1,
+            range.s0,
+            range.s1,
+            range.v0,
+            range.v1,
+            m_options.inputMode,
+            m_options.effect,
+            m_options.mask,
+            m_options.morphology,
+            upDown(IDC_EROSION_SPIN)->GetPos().position,
+            upDown(IDC_DILATION_SPIN)->GetPos().position,
+            m_options.lens,
+            m_options.lensParameter};
 }
 
 void CVizmarDlg::ShowFrame(FrameRecord& frame, int rate)

@@ -14,11 +14,13 @@
 #include <QIcon>
 
 #include <memory>
+#include <vector>
 
 class CameraView;
 class ColourValueControls;
 class HsvPanel;
 class OptionControls;
+class PausedFrameRedraw;
 class PresetControls;
 class QMenu;
 class SourceControl;
@@ -83,6 +85,7 @@ private:
     void InitColourControls();
     void PlaceCameraView();
     void CreateSourceControl();
+    std::vector<int> ResultInputs() const;
     void ReadMorphologyCounts();
     void ShowReadOuts(const FrameReport& report);
     void CopyRangeAsCode(CodeLanguage language);
@@ -107,4 +110,5 @@ private:
     std::unique_ptr<PresetControls> m_presets;
     // Last, so that the sources stop before anything they feed goes away.
     std::unique_ptr<SourceControl> m_sourceControl;
+    PausedFrameRedraw* m_pausedFrameRedraw = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "controls/FocusOutHandler.h"
 #include "controls/LeadingInteger.h"
 #include "controls/UpDownControl.h"
+#include "platform/CheckHandler.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -22,9 +23,9 @@ OptionControls::OptionControls(PipelineOptions& options, const OptionWidgets& wi
 {
     connect(m_widgets.input, &QComboBox::activated, this, &OptionControls::OnInputModeSelected);
     connect(m_widgets.effect, &QComboBox::activated, this, &OptionControls::OnEffectSelected);
-    connect(m_widgets.mask, &QAbstractButton::clicked, this, &OptionControls::OnMaskClicked);
-    connect(m_widgets.erosion, &QAbstractButton::clicked, this, &OptionControls::OnErosionClicked);
-    connect(m_widgets.lens, &QAbstractButton::clicked, this, &OptionControls::OnLensClicked);
+    ConnectCheckHandler(m_widgets.mask, this, [this] { OnMaskClicked(); });
+    ConnectCheckHandler(m_widgets.erosion, this, [this] { OnErosionClicked(); });
+    ConnectCheckHandler(m_widgets.lens, this, [this] { OnLensClicked(); });
     OnFocusOut(m_widgets.lensSpin->Buddy(), this, [this] { OnKillFocusLensParameter(); });
 }
 

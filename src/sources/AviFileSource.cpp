@@ -14,7 +14,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QSignalBlocker>
 #include <QSlider>
 
@@ -22,9 +24,27 @@
 #include <cstring>
 
 namespace {
+
 const QString kLoadingError = QStringLiteral("Source file loading error:");
-const QStringList kFileFilters{QStringLiteral("AVI Files (*.avi)"), QStringLiteral("BMP File (*.bmp)"),
-                               QStringLiteral("All Files (*.*)")};
+
+// Phones and cameras often write their names in capitals, and the file dialog tells case.
+QString VideosAndPicturesFilter()
+{
+    const QStringList extensions{"avi", "mp4", "mov", "m4v", "mkv", "webm", "ts", "mts", "m2ts", "png",
+                                 "jpg", "jpeg", "bmp", "tif", "tiff", "webp"};
+    QStringList patterns;
+    for (const QString& extension : extensions)
+        patterns << "*." + extension << "*." + extension.toUpper();
+    return QStringLiteral("Videos and Pictures (%1)").arg(patterns.join(' '));
+}
+
+const QStringList kFileFilters{QStringLiteral("AVI Files (*.avi)"), VideosAndPicturesFilter(),
+                               QStringLiteral("BMP File (*.bmp)"), QStringLiteral("All Files (*.*)")};
+
+// Reading a long recording through to count its frames takes a while: after this long a
+// dialog shows how far it has come and lets the user stop.
+constexpr int kCountingDialogDelayMs = 500;
+
 }  // namespace
 
 AviFileSource::AviFileSource(const SourceWidgets& widgets, SourceHost& host, PipelineState& state,
@@ -44,11 +64,22 @@ void AviFileSource::Open()
         m_widgets.addCam->setText(kOpenLabel);
         return;
     }
-    m_widgets.addCam->setText(kSnapshotLabel);
     m_pAviFile = std::move(file);
+    ShowOpenedFile();
+}
+
+void AviFileSource::ShowOpenedFile()
+{
+    m_widgets.addCam->setText(kSnapshotLabel);
     ShowAviFrame();
     EnableSourceChoice(m_widgets, false);
     m_widgets.camSetup->setEnabled(true);
+}
+
+void AviFileSource::RedrawPausedFrame()
+{
+    if (m_pAviFile && !m_bPlaying)
+        ShowAviFrame();
 }
 
 void AviFileSource::TakeSnapshot()
@@ -89,22 +120,54 @@ void AviFileSource::Release()
 
 int AviFileSource::OpenSourceFile(AVIFileObj& file)
 {
-    int result = 0;
-    int maximum = 0;
     const QString path = AskForSourceFile();
-    if (!path.isEmpty()) {
-        m_strSourcePath = QDir::toNativeSeparators(path);
-        if (file.Load(m_strSourcePath, m_widgets.owner) == 1) {
-            result = 1;
-            maximum = std::max(file.FrameCount() - 1, 0);
-        } else {
-            ShowMessageBox(m_widgets.owner, kLoadingError + m_strSourcePath);
-        }
-    }
-    const QSignalBlocker quiet(m_widgets.frameSlider);
-    m_widgets.frameSlider->setRange(0, maximum);
-    m_widgets.frameSlider->setValue(0);
+    const int result = !path.isEmpty() && LoadSourceFile(file, path) ? 1 : 0;
+    SetFrameRange(result == 1 ? file.FrameCount() : 0);
     return result;
+}
+
+std::unique_ptr<AVIFileObj> AviFileSource::LoadDroppedFile(const QString& path)
+{
+    auto file = std::make_unique<AVIFileObj>();
+    if (!LoadSourceFile(*file, path))
+        return {};
+    return file;
+}
+
+void AviFileSource::ReplaceFile(std::unique_ptr<AVIFileObj> file)
+{
+    Release();
+    m_widgets.camSetup->setText(kPlayLabel);
+    m_host.ResetInputState();
+    SetFrameRange(file->FrameCount());
+    m_pAviFile = std::move(file);
+    ShowOpenedFile();
+}
+
+bool AviFileSource::LoadSourceFile(AVIFileObj& file, const QString& path)
+{
+    m_strSourcePath = QDir::toNativeSeparators(path);
+    QProgressDialog counting(QStringLiteral("Counting the frames of %1...").arg(QFileInfo(path).fileName()),
+                             QStringLiteral("Cancel"), 0, 100, m_widgets.owner);
+    counting.setWindowModality(Qt::WindowModal);
+    counting.setMinimumDuration(kCountingDialogDelayMs);
+    const auto progress = [&counting](int percent) {
+        counting.setValue(percent);
+        return !counting.wasCanceled();
+    };
+    if (file.Load(m_strSourcePath, m_widgets.owner, progress) == 1)
+        return true;
+    // Stopping the count is the user's choice, not a failure to report.
+    if (!file.WasCancelled())
+        ShowMessageBox(m_widgets.owner, kLoadingError + m_strSourcePath);
+    return false;
+}
+
+void AviFileSource::SetFrameRange(int frameCount)
+{
+    const QSignalBlocker quiet(m_widgets.frameSlider);
+    m_widgets.frameSlider->setRange(0, std::max(frameCount - 1, 0));
+    m_widgets.frameSlider->setValue(0);
 }
 
 QString AviFileSource::AskForSourceFile()

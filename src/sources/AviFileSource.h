@@ -13,8 +13,9 @@ class SnapshotSound;
 class SourceHost;
 struct PipelineState;
 
-// The file branch of the source buttons: open an AVI file, show the frame at the slider's
-// position, play it on a 10 ms timer, take snapshots of the last output, close it.
+// The file branch of the source buttons: open a video file or picture (chosen or dropped),
+// show the frame at the slider's position, play it on a 10 ms timer, take snapshots of the
+// last output, close it.
 class AviFileSource {
 public:
     static constexpr int kPlayIntervalMs = 10;
@@ -29,6 +30,12 @@ public:
 
     // Asks for a file and shows its first frame.
     void Open();
+    // Loads a file dropped on the dialog; empty, having said why, when it cannot be loaded.
+    std::unique_ptr<AVIFileObj> LoadDroppedFile(const QString& path);
+    // Shows the first frame of file in place of the open one, if any.
+    void ReplaceFile(std::unique_ptr<AVIFileObj> file);
+    // Shows the frame at the slider's position again when a file is open and not playing.
+    void RedrawPausedFrame();
     // Saves the last processed frame beside the program.
     void TakeSnapshot();
     // Forgets the file; a running playback keeps moving the slider to its end, without images.
@@ -52,6 +59,9 @@ public:
 
 private:
     QString AskForSourceFile();
+    bool LoadSourceFile(AVIFileObj& file, const QString& path);
+    void SetFrameRange(int frameCount);
+    void ShowOpenedFile();
     void SetSliderPosition(int position);
     bool FillWorkFrame(const FrameRecord& frame);
 

@@ -1,6 +1,9 @@
 #include "sources/SourceControl.h"
 
 #include "imaging/Pipeline.h"
+#include "platform/CheckHandler.h"
+#include "platform/MessageBox.h"
+#include "sources/FileDropTarget.h"
 #include "sources/SourceHost.h"
 
 #include <QAbstractButton>
@@ -8,6 +11,11 @@
 #include <QSlider>
 
 #include <array>
+
+namespace {
+const QString kCameraConnectedOnDrop =
+    QStringLiteral("A camera is connected.\r\nPress \"Del Cam\" before dropping a file to open.");
+}  // namespace
 
 SourceControl::SourceControl(const SourceWidgets& widgets, SourceHost& host, PipelineState& state,
                              PipelineOptions& options)
@@ -18,6 +26,7 @@ SourceControl::SourceControl(const SourceWidgets& widgets, SourceHost& host, Pip
     , m_aviFile(widgets, host, state, m_sound)
 {
     ConnectWidgets();
+    new FileDropTarget(m_widgets.owner, [this](const QString& path) { OnFileDropped(path); });
 }
 
 SourceControl::~SourceControl()
@@ -30,8 +39,8 @@ void SourceControl::ConnectWidgets()
     connect(m_widgets.addCam, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedAddCam);
     connect(m_widgets.deleteCam, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedDeleteCam);
     connect(m_widgets.camSetup, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedCamSetup);
-    connect(m_widgets.webCamera, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedWebCamera);
-    connect(m_widgets.aviFile, &QAbstractButton::clicked, this, &SourceControl::OnBnClickedAviFile);
+    ConnectCheckHandler(m_widgets.webCamera, this, [this] { OnBnClickedWebCamera(); });
+    ConnectCheckHandler(m_widgets.aviFile, this, [this] { OnBnClickedAviFile(); });
     // The user's moves of the slider, dragged or by key, and the release of a drag.
     connect(m_widgets.frameSlider, &QSlider::valueChanged, this, [this] { m_aviFile.OnHScroll(); });
     connect(m_widgets.frameSlider, &QSlider::sliderReleased, this,
@@ -103,6 +112,28 @@ void SourceControl::OnBnClickedAviFile()
     if (m_widgets.aviFile->isChecked())
         m_options.sourceMode = kAviFileSource;
     UpdateSourceButtons();
+}
+
+// A dropped file opens as "Open" would open it, in file mode; a file that cannot be loaded
+// leaves everything as it was, also an open file and the mode.
+void SourceControl::OnFileDropped(const QString& path)
+{
+    if (m_cameras.HasCamera()) {
+        ShowMessageBox(m_widgets.owner, kCameraConnectedOnDrop);
+        return;
+    }
+    std::unique_ptr<AVIFileObj> file = m_aviFile.LoadDroppedFile(path);
+    if (!file)
+        return;
+    if (!FileMode())
+        m_widgets.aviFile->setChecked(true);
+    m_aviFile.ReplaceFile(std::move(file));
+}
+
+void SourceControl::RedrawPausedFrame()
+{
+    if (FileMode())
+        m_aviFile.RedrawPausedFrame();
 }
 
 void SourceControl::UpdateSourceButtons()

@@ -11,7 +11,8 @@ struct PipelineOptions;
 struct PipelineState;
 
 // The "Image Source" box: the choice between web camera and AVI file, and the three source
-// buttons, whose meaning and captions follow that choice and the source's state.
+// buttons, whose meaning and captions follow that choice and the source's state. Files
+// dropped on the dialog open here too.
 class SourceControl : public QObject {
     Q_OBJECT
 
@@ -25,6 +26,11 @@ public:
     void OnBnClickedCamSetup();
     void OnBnClickedWebCamera();
     void OnBnClickedAviFile();
+
+    // Opens a file dropped on the dialog, unless a camera is connected.
+    void OnFileDropped(const QString& path);
+    // Shows the paused file frame again, after a change of what its result depends on.
+    void RedrawPausedFrame();
 
     // Captions, enabling and visibility of the source controls for the current mode.
     void UpdateSourceButtons();

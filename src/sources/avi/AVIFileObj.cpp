@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "sources/avi/AviOpenError.h"
 #include "sources/avi/AviVideoStream.h"
+#include "sources/avi/MediaFile.h"
 
 #include <algorithm>
 #include <climits>
@@ -34,33 +35,65 @@ bool IsCompatibleBitCount(int bitCount)
 AVIFileObj::AVIFileObj() = default;
 AVIFileObj::~AVIFileObj() = default;
 
-int AVIFileObj::Load(const QString& path, QWidget* messageOwner)
+int AVIFileObj::Load(const QString& path, QWidget* messageOwner, const Progress& progress)
 {
     m_pStream.reset();
     m_frame.release();
     m_framePosition = kNoPosition;
+    m_cancelled = false;
     m_strPath = path;
 
-    auto stream = std::make_unique<AviVideoStream>();
-    if (const int error = stream->Open(path); error < 0) {
+    FormatContextPtr format;
+    if (const int error = OpenMediaFile(path, format); error < 0) {
         ShowOpenFailure(error, messageOwner);
         return 0;
     }
-    if (!stream->IsAvi() || !stream->SelectFirstVideoStream())
-        return 0;
-    // A stream whose first frame cannot be decoded (cut short, corrupt, of an impossible
-    // size) has no usable decompressor either.
-    const AVFrame* first = stream->OpenDecoder() ? stream->FrameAt(0) : nullptr;
+    m_pStream = IsAviFile(*format) ? OpenAvi(std::move(format), messageOwner)
+                                   : OpenOther(std::move(format), messageOwner, progress);
+    return m_pStream ? 1 : 0;
+}
+
+std::unique_ptr<VideoStream> AVIFileObj::OpenAvi(FormatContextPtr format, QWidget* messageOwner)
+{
+    auto stream = std::make_unique<AviVideoStream>(std::move(format));
+    if (!stream->SelectFirstVideoStream())
+        return {};
+    const bool decoderOpened = stream->OpenDecoder();
+    if (!CheckFirstFrame(*stream, decoderOpened, messageOwner))
+        return {};
+    return stream;
+}
+
+std::unique_ptr<VideoStream> AVIFileObj::OpenOther(FormatContextPtr format, QWidget* messageOwner,
+                                                   const Progress& progress)
+{
+    auto stream = std::make_unique<DisplayOrderStream>(m_strPath, std::move(format));
+    if (!stream->SelectFirstVideoStream())
+        return {};
+    if (!stream->IndexFrames(progress)) {
+        m_cancelled = true;
+        return {};
+    }
+    const bool decoderOpened = stream->OpenDecoder();
+    if (!CheckFirstFrame(*stream, decoderOpened, messageOwner))
+        return {};
+    return stream;
+}
+
+// A stream whose first frame cannot be decoded (cut short, corrupt, of an impossible size)
+// has no usable decompressor either.
+bool AVIFileObj::CheckFirstFrame(VideoStream& stream, bool decoderOpened, QWidget* messageOwner)
+{
+    const AVFrame* first = decoderOpened ? stream.FrameAt(0) : nullptr;
     if (first == nullptr) {
         ShowMessageBox(messageOwner, kNoDecompressor);
-        return 0;
+        return false;
     }
-    if (!IsCompatibleBitCount(DibFramePacker::BitCount(*first, stream->IsRawVideo()))) {
+    if (!IsCompatibleBitCount(DibFramePacker::BitCount(*first, stream.IsRawVideo()))) {
         ShowMessageBox(messageOwner, kIncompatibleBitCount);
-        return 0;
+        return false;
     }
-    m_pStream = std::move(stream);
-    return 1;
+    return true;
 }
 
 int AVIFileObj::FrameCount() const

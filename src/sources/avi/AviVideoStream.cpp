@@ -1,9 +1,8 @@
 #include "sources/avi/AviVideoStream.h"
 
-#include <QFile>
+#include "sources/avi/MediaFile.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 extern "C" {
@@ -31,34 +30,11 @@ std::optional<int64_t> FrameTimestamp(const AVFrame& frame)
 
 }  // namespace
 
-int AviVideoStream::Open(const QString& path)
-{
-    // The "file:" prefix and the protocol list keep a name such as "http://..." or
-    // "concat:..." from reaching anything but the local file system.
-    const QByteArray url = "file:" + QFile::encodeName(path);
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext* context = nullptr;
-    const int opened = avformat_open_input(&context, url.constData(), nullptr, &options);
-    av_dict_free(&options);
-    m_format.reset(context);
-    return opened < 0 ? opened : 0;
-}
-
-bool AviVideoStream::IsAvi() const
-{
-    return m_format && std::strcmp(m_format->iformat->name, "avi") == 0;
-}
+AviVideoStream::AviVideoStream(FormatContextPtr format) : m_format(std::move(format)) {}
 
 bool AviVideoStream::SelectFirstVideoStream()
 {
-    for (unsigned i = 0; i < m_format->nb_streams; ++i) {
-        AVStream* candidate = m_format->streams[i];
-        if (m_stream == nullptr && candidate->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
-            m_stream = candidate;
-        else
-            candidate->discard = AVDISCARD_ALL;
-    }
+    m_stream = ::SelectFirstVideoStream(*m_format);
     if (m_stream == nullptr)
         return false;
     m_frameCount = CountFrames();
@@ -67,19 +43,9 @@ bool AviVideoStream::SelectFirstVideoStream()
 
 bool AviVideoStream::OpenDecoder()
 {
-    const AVCodec* codec = avcodec_find_decoder(m_stream->codecpar->codec_id);
-    if (codec == nullptr)
-        return false;
-    m_decoder.reset(avcodec_alloc_context3(codec));
+    m_decoder = OpenVideoDecoder(*m_stream);
     m_packet.reset(av_packet_alloc());
-    m_current.reset(av_frame_alloc());
-    m_upcoming.reset(av_frame_alloc());
-    if (!m_decoder || !m_packet || !m_current || !m_upcoming)
-        return false;
-    if (avcodec_parameters_to_context(m_decoder.get(), m_stream->codecpar) < 0)
-        return false;
-    m_decoder->pkt_timebase = m_stream->time_base;
-    return avcodec_open2(m_decoder.get(), codec, nullptr) == 0;
+    return m_frames.Allocate() && m_decoder && m_packet;
 }
 
 bool AviVideoStream::IsRawVideo() const
@@ -123,10 +89,11 @@ const AVFrame* AviVideoStream::FrameAt(int64_t position)
         return nullptr;
     if (!CanDecodeOnwardTo(position) && !SeekBefore(position))
         return nullptr;
-    DecodeUpTo(position);
-    if (!m_currentNumber || *m_currentNumber > position || FailedBetween(*m_currentNumber, position))
+    m_frames.AdvanceTo(position, [this] { return DecodeNextFrame(); });
+    const std::optional<int64_t> shown = m_frames.currentNumber;
+    if (!shown || *shown > position || FailedBetween(*shown, position))
         return nullptr;
-    return m_current.get();
+    return m_frames.current.get();
 }
 
 std::optional<int64_t> AviVideoStream::KeyFrameAtOrBefore(int64_t number) const
@@ -142,10 +109,10 @@ std::optional<int64_t> AviVideoStream::KeyFrameAtOrBefore(int64_t number) const
 // to position than the current frame is.
 bool AviVideoStream::CanDecodeOnwardTo(int64_t position) const
 {
-    if (!m_currentNumber || *m_currentNumber > position)
+    if (!m_frames.currentNumber || *m_frames.currentNumber > position)
         return false;
     const std::optional<int64_t> keyFrame = KeyFrameAtOrBefore(position);
-    return !keyFrame || *keyFrame <= *m_currentNumber + 1;
+    return !keyFrame || *keyFrame <= *m_frames.currentNumber + 1;
 }
 
 // The index holds chunk numbers. With B-frames a key frame can be shown after frames stored
@@ -162,10 +129,10 @@ bool AviVideoStream::SeekBefore(int64_t position)
         if (!DecodeNextFrame())
             return true;
         if (keyFrame == 0) {
-            m_upcomingNumber = std::min(*m_upcomingNumber, position);
+            m_frames.upcomingNumber = std::min(*m_frames.upcomingNumber, position);
             return true;
         }
-        if (FrameTimestamp(*m_upcoming) && *m_upcomingNumber <= position)
+        if (FrameTimestamp(*m_frames.upcoming) && *m_frames.upcomingNumber <= position)
             return true;
         target = keyFrame - 1;
     }
@@ -176,10 +143,7 @@ bool AviVideoStream::SeekTo(int64_t number)
     if (av_seek_frame(m_format.get(), m_stream->index, number, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
     avcodec_flush_buffers(m_decoder.get());
-    av_frame_unref(m_current.get());
-    av_frame_unref(m_upcoming.get());
-    m_currentNumber.reset();
-    m_upcomingNumber.reset();
+    m_frames.Clear();
     m_numbering.Restart();
     m_lastSentNumber.reset();
     m_failedNumbers.clear();
@@ -187,27 +151,13 @@ bool AviVideoStream::SeekTo(int64_t number)
     return true;
 }
 
-// Afterwards the current frame is the last one numbered at or before position; a frame
-// beyond it stays waiting as the upcoming one.
-void AviVideoStream::DecodeUpTo(int64_t position)
-{
-    while (!m_currentNumber || *m_currentNumber != position) {
-        if (!m_upcomingNumber && !DecodeNextFrame())
-            return;
-        if (*m_upcomingNumber > position)
-            return;
-        std::swap(m_current, m_upcoming);
-        av_frame_unref(m_upcoming.get());
-        m_currentNumber = std::exchange(m_upcomingNumber, std::nullopt);
-    }
-}
-
 bool AviVideoStream::DecodeNextFrame()
 {
     for (;;) {
-        const int received = avcodec_receive_frame(m_decoder.get(), m_upcoming.get());
+        const int received = avcodec_receive_frame(m_decoder.get(), m_frames.upcoming.get());
         if (received == 0) {
-            m_upcomingNumber = m_numbering.NumberNextFrame(FrameTimestamp(*m_upcoming), m_decoder->has_b_frames);
+            m_frames.upcomingNumber =
+                m_numbering.NumberNextFrame(FrameTimestamp(*m_frames.upcoming), m_decoder->has_b_frames);
             return true;
         }
         if (m_draining)

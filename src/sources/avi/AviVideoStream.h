@@ -1,9 +1,9 @@
 #pragma once
 
 #include "sources/avi/FrameNumbering.h"
+#include "sources/avi/DecodedFrames.h"
+#include "sources/avi/VideoStream.h"
 #include "sources/ffmpeg/FfmpegPointers.h"
-
-#include <QString>
 
 #include <cstdint>
 #include <optional>
@@ -14,24 +14,23 @@ struct AVStream;
 // The first video stream of an AVI file, decoded at any frame position: the demuxer, the
 // decoder, and where the decoder stands in the stream. Frame positions are the stream's
 // frame numbers (chunk numbers; the AVI time base is one frame).
-class AviVideoStream {
+class AviVideoStream : public VideoStream {
 public:
-    // Opens the file read-only; 0, or the FFmpeg error.
-    int Open(const QString& path);
-    // FFmpeg opens other kinds of files too; this reader takes only AVI files.
-    bool IsAvi() const;
+    // Reads the AVI file that format has open.
+    explicit AviVideoStream(FormatContextPtr format);
+
     // Picks the first video stream and counts its frames; false when there is none.
     bool SelectFirstVideoStream();
     // False when no decoder for the stream's format can be opened.
     bool OpenDecoder();
 
-    int64_t FrameCount() const { return m_frameCount; }
-    bool IsRawVideo() const;
+    int64_t FrameCount() const override { return m_frameCount; }
+    bool IsRawVideo() const override;
 
     // The decoded frame at position, valid until the next call; nullptr when it cannot be
     // decoded. Decodes on from the current frame when no key frame lies between it and
     // position, otherwise seeks to the key frame at or before position first.
-    const AVFrame* FrameAt(int64_t position);
+    const AVFrame* FrameAt(int64_t position) override;
 
 private:
     int64_t CountFrames();
@@ -40,7 +39,6 @@ private:
     bool CanDecodeOnwardTo(int64_t position) const;
     bool SeekBefore(int64_t position);
     bool SeekTo(int64_t number);
-    void DecodeUpTo(int64_t position);
     bool DecodeNextFrame();
     bool SendNextPacket();
     void NoteFailedPacket(std::optional<int64_t> number);
@@ -52,12 +50,7 @@ private:
     PacketPtr m_packet;
     int64_t m_frameCount = 0;
 
-    // The last frame handed out and the one decoded after it, each with its number while
-    // it holds a frame.
-    FramePtr m_current;
-    std::optional<int64_t> m_currentNumber;
-    FramePtr m_upcoming;
-    std::optional<int64_t> m_upcomingNumber;
+    DecodedFrames m_frames;
 
     FrameNumbering m_numbering;
     std::optional<int64_t> m_lastSentNumber;

@@ -71,28 +71,29 @@ bool DibFramePacker::Pack(const AVFrame& frame, bool rawStream, FrameRecord& rec
     if (frame.width <= 0 || frame.height <= 0)
         return false;
     const uint64_t rowBytes = uint64_t(frame.width) * uint64_t(bitCount / 8);
-    if (rowBytes * uint64_t(frame.height) > kMaxPixelBytes)
-        return false;
-
-    const bool passedOn = bitCount != 24 || frame.format == AV_PIX_FMT_BGR24;
-    const AVFrame* source = passedOn ? &frame : ConvertToBgr24(frame);
-    if (source == nullptr)
+    if (rowBytes > uint64_t(std::numeric_limits<int>::max()) || rowBytes * uint64_t(frame.height) > kMaxPixelBytes)
         return false;
 
     const BitmapInfoHeader header = MakeBitmapHeader(frame.width, frame.height, bitCount);
     record.resize(kBitmapHeaderSize + header.biSizeImage);
     record.setHeader(header);
-    PackRowsBottomUp(source->data[0], source->linesize[0], rowBytes, frame.height, record.pixels());
-    return true;
+    const bool passedOn = bitCount != 24 || frame.format == AV_PIX_FMT_BGR24;
+    if (passedOn) {
+        PackRowsBottomUp(frame.data[0], frame.linesize[0], rowBytes, frame.height, record.pixels());
+        return true;
+    }
+    return ConvertBottomUp(frame, int(rowBytes), record.pixels());
 }
 
-const AVFrame* DibFramePacker::ConvertToBgr24(const AVFrame& frame)
+// The scaler writes straight into the record, last row first, so no frame is copied twice.
+bool DibFramePacker::ConvertBottomUp(const AVFrame& frame, int rowBytes, uint8_t* pixels)
 {
-    if (!PrepareScaler(frame) || !PrepareConvertedFrame(frame.width, frame.height))
-        return nullptr;
-    const int rows = sws_scale(m_scaler.get(), frame.data, frame.linesize, 0, frame.height, m_converted->data,
-                               m_converted->linesize);
-    return rows == frame.height ? m_converted.get() : nullptr;
+    if (!PrepareScaler(frame))
+        return false;
+    uint8_t* const rows[4] = {pixels + std::size_t(frame.height - 1) * std::size_t(rowBytes), nullptr, nullptr,
+                              nullptr};
+    const int strides[4] = {-rowBytes, 0, 0, 0};
+    return sws_scale(m_scaler.get(), frame.data, frame.linesize, 0, frame.height, rows, strides) == frame.height;
 }
 
 bool DibFramePacker::PrepareScaler(const AVFrame& frame)
@@ -112,22 +113,5 @@ bool DibFramePacker::PrepareScaler(const AVFrame& frame)
         sws_setColorspaceDetails(m_scaler.get(), sws_getCoefficients(frame.colorspace), source.fullRange ? 1 : 0,
                                  sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     m_scalerSettings = settings;
-    return true;
-}
-
-bool DibFramePacker::PrepareConvertedFrame(int width, int height)
-{
-    if (m_converted && m_converted->width == width && m_converted->height == height)
-        return true;
-    m_converted.reset(av_frame_alloc());
-    if (!m_converted)
-        return false;
-    m_converted->format = AV_PIX_FMT_BGR24;
-    m_converted->width = width;
-    m_converted->height = height;
-    if (av_frame_get_buffer(m_converted.get(), 0) < 0) {
-        m_converted.reset();
-        return false;
-    }
     return true;
 }

@@ -20,9 +20,8 @@ public:
     bool Pack(const AVFrame& frame, bool rawStream, FrameRecord& record);
 
 private:
-    const AVFrame* ConvertToBgr24(const AVFrame& frame);
+    bool ConvertBottomUp(const AVFrame& frame, int rowBytes, uint8_t* pixels);
     bool PrepareScaler(const AVFrame& frame);
-    bool PrepareConvertedFrame(int width, int height);
 
     // What the scaler was made for; a frame that differs in any of these needs a new one.
     struct ScalerSettings {
@@ -36,5 +35,4 @@ private:
 
     ScalerPtr m_scaler;
     ScalerSettings m_scalerSettings;
-    FramePtr m_converted;
 };

@@ -125,6 +125,30 @@ QString WriteAviThroughPipe(const TestVideo& video, const QStringList& outputArg
     return error;
 }
 
+QString WriteTestPattern(int width, int height, int frameCount, const QStringList& outputArguments,
+                         const QString& path)
+{
+    const QString source = QString("testsrc2=size=%1x%2:rate=25").arg(width).arg(height);
+    return RunFfmpeg(QStringList{"-f", "lavfi", "-i", source, "-frames:v", QString::number(frameCount)}
+                     + outputArguments + QStringList{path});
+}
+
+QString DecodeWithFfmpeg(const QString& path, int width, int height, TestVideo& decoded)
+{
+    QByteArray output;
+    // Every frame once, converted as the reader converts (bilinear, no scaling).
+    const QString error = RunFfmpeg({"-i", path, "-map", "0:v:0", "-fps_mode", "passthrough", "-sws_flags",
+                                     "bilinear", "-f", "rawvideo", "-pix_fmt", "bgr24", "pipe:1"},
+                                    {}, &output);
+    decoded = TestVideo{width, height, "bgr24", 3, {}};
+    const qsizetype frameBytes = qsizetype(width) * height * 3;
+    for (qsizetype offset = 0; frameBytes > 0 && offset + frameBytes <= output.size(); offset += frameBytes) {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(output.constData() + offset);
+        decoded.frames.emplace_back(bytes, bytes + frameBytes);
+    }
+    return error;
+}
+
 QByteArray ReadFileBytes(const QString& path)
 {
     QFile file(path);

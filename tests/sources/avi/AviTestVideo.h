@@ -38,6 +38,14 @@ QString WriteAvi(const TestVideo& video, const QStringList& outputArguments, con
 // cannot go back to fill in the header's frame counts.
 QString WriteAviThroughPipe(const TestVideo& video, const QStringList& outputArguments, const QString& path);
 
+// Writes frameCount frames of ffmpeg's moving test picture (each frame differs from the
+// others) to path, stored as outputArguments say.
+QString WriteTestPattern(int width, int height, int frameCount, const QStringList& outputArguments,
+                         const QString& path);
+// Every frame the ffmpeg tool decodes from path, in display order, as 24-bit BGR of
+// width × height; the error output when it fails.
+QString DecodeWithFfmpeg(const QString& path, int width, int height, TestVideo& decoded);
+
 QByteArray ReadFileBytes(const QString& path);
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
 
