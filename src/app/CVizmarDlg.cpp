@@ -139,12 +139,12 @@ void CVizmarDlg::CreateSourceControl()
 std::vector<int> CVizmarDlg::ResultInputs() const
 {
     const HsvRange& range = m_state.hsvRange;
-    return {range.h0,
-            range.h1,
-            range.s0,
-            range.s1,
-            range.v0,
-            range.v1,
+    return {range.hueLow,
+            range.hueHigh,
+            range.saturationLow,
+            range.saturationHigh,
+            range.valueLow,
+            range.valueHigh,
             m_options.inputMode,
             m_options.effect,
             m_options.mask,

@@ -73,8 +73,8 @@ std::string RangeComment(const HsvRange& range, const char* comment)
 {
     std::ostringstream text;
     text << comment << " Colour range from Vizmar, where hue runs 0 to 359 (a range past 359 goes on\n"
-         << comment << " through 0): hue " << range.h0 << " to " << range.h1 << ", saturation " << range.s0 << " to "
-         << range.s1 << ", value " << range.v0 << " to " << range.v1 << ".\n"
+         << comment << " through 0): hue " << range.hueLow << " to " << range.hueHigh << ", saturation " << range.saturationLow << " to "
+         << range.saturationHigh << ", value " << range.valueLow << " to " << range.valueHigh << ".\n"
          << comment << " OpenCV's 8-bit HSV halves the hue (0 to 179); the bounds below are rounded\n"
          << comment << " outward, so every colour that passes in Vizmar passes here.\n";
     return text.str();
@@ -138,11 +138,11 @@ std::string PythonSnippet(const HsvRange& range, const std::vector<OpenCvBounds>
 
 std::vector<OpenCvBounds> OpenCvRanges(const HsvRange& range)
 {
-    const int s0 = std::clamp(range.s0, 0, kTopLevel);
+    const int s0 = std::clamp(range.saturationLow, 0, kTopLevel);
     // The table truncates saturation where OpenCV rounds it, one level up at most.
-    const int s1 = std::clamp(range.s1 + 1, 0, kTopLevel);
-    const int v0 = std::clamp(range.v0, 0, kTopLevel);
-    const int v1 = std::clamp(range.v1, 0, kTopLevel);
+    const int s1 = std::clamp(range.saturationHigh + 1, 0, kTopLevel);
+    const int v0 = std::clamp(range.valueLow, 0, kTopLevel);
+    const int v1 = std::clamp(range.valueHigh, 0, kTopLevel);
     const std::array<bool, kOpenCvHues> hues = OpenCvHuesPassing(range);
     std::vector<OpenCvBounds> bounds;
     for (int h = 0; h < kOpenCvHues; ++h) {

@@ -25,8 +25,8 @@ int32_t StoredWidth(int32_t low, int32_t high)
 
 StoredColourRange StoredFormOf(const HsvRange& range)
 {
-    return {range.h0, range.h1 - range.h0, range.s0, StoredWidth(range.s0, range.s1),
-            range.v0, StoredWidth(range.v0, range.v1)};
+    return {range.hueLow, range.hueHigh - range.hueLow, range.saturationLow, StoredWidth(range.saturationLow, range.saturationHigh),
+            range.valueLow, StoredWidth(range.valueLow, range.valueHigh)};
 }
 
 PixelRect PixelRectOf(const QRect& rect)

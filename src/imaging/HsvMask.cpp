@@ -127,18 +127,21 @@ void BuildRangeMask(const ImageView& source, const HsvRange& range, std::vector<
 
 }  // namespace
 
-void ApplyHsvMask(const ImageView& source, const ImageView& target, const HsvRange& range)
+int ApplyHsvMask(const ImageView& source, const ImageView& target, const HsvRange& range)
 {
     const std::size_t count = SharedPixelCount(source, target);
     const uint64_t* passBits = PassBitsFor(source, range);
     if (!passBits)
-        return;
+        return int(count);
     std::array<uint8_t, kChunkPixels> passes;
+    std::size_t passing = 0;
     for (std::size_t first = 0; first < count; first += kChunkPixels) {
         const std::size_t chunk = std::min(kChunkPixels, count - first);
         TestPixels(source, first, chunk, passBits, passes.data());
         KeepFlagged(target, first, passes.data(), chunk);
+        passing += CountFlagged(passes.data(), chunk);
     }
+    return int(passing);
 }
 
 int MaskWithMorphology(const ImageView& source, const ImageView& target, int firstCount, int secondCount,
@@ -154,11 +157,12 @@ int MaskWithMorphology(const ImageView& source, const ImageView& target, int fir
     MorphMask(mask.data(), readCopy.data(), source.width, source.height, kGrowMask, window, firstCount);
     // A first pass that changed nothing closes the window, and the second then leaves its
     // buffer alone: the result is the first pass's.
-    if (window.top == window.bottom)
-        return int(KeepFlagged(target, 0, readCopy.data(), SharedPixelCount(source, target)));
-    MorphMask(readCopy.data(), mask.data(), source.width, source.height, kShrinkMask, window, secondCount);
-
     const std::size_t count = SharedPixelCount(source, target);
-    KeepFlagged(target, 0, mask.data(), count);
-    return int(CountFlagged(mask.data(), count));
+    const uint8_t* result = readCopy.data();
+    if (window.top != window.bottom) {
+        MorphMask(readCopy.data(), mask.data(), source.width, source.height, kShrinkMask, window, secondCount);
+        result = mask.data();
+    }
+    KeepFlagged(target, 0, result, count);
+    return int(CountFlagged(result, count));
 }

@@ -8,8 +8,8 @@
 #include <vector>
 
 // Blackens the target's pixels whose colour in the source (the unprocessed frame) is out of
-// range.
-void ApplyHsvMask(const ImageView& source, const ImageView& target, const HsvRange& range);
+// range. Returns how many pixels pass, which the display shows as a share.
+int ApplyHsvMask(const ImageView& source, const ImageView& target, const HsvRange& range);
 
 // Scratch memory for MaskWithMorphology, kept between frames so that no frame allocates.
 struct MaskBuffers {

@@ -208,8 +208,8 @@ struct RangeBox {
 
     RangeBox(const HsvRange& range, const HueArc& hueArc)
         : arc(hueArc)
-        , low{0, std::clamp(range.s0, 0, kLevels), std::clamp(range.v0, 0, kLevels)}
-        , high{arc.width, std::clamp(range.s1, -1, kLevels - 1), std::clamp(range.v1, -1, kLevels - 1)}
+        , low{0, std::clamp(range.saturationLow, 0, kLevels), std::clamp(range.valueLow, 0, kLevels)}
+        , high{arc.width, std::clamp(range.saturationHigh, -1, kLevels - 1), std::clamp(range.valueHigh, -1, kLevels - 1)}
     {
     }
 
@@ -263,13 +263,13 @@ std::vector<HsvEntry> SampleRegion(const ImageView& frame, const PixelRect& regi
 
 bool HuePasses(const HsvRange& range, int hue)
 {
-    return range.h1 < kHues ? range.h0 <= hue && hue <= range.h1 : hue >= range.h0 || hue <= range.h1 - kHues;
+    return range.hueHigh < kHues ? range.hueLow <= hue && hue <= range.hueHigh : hue >= range.hueLow || hue <= range.hueHigh - kHues;
 }
 
 bool RangePasses(const HsvRange& range, const HsvEntry& entry)
 {
-    return HuePasses(range, entry.hue) && range.s0 <= entry.saturation && entry.saturation <= range.s1
-        && range.v0 <= entry.value && entry.value <= range.v1;
+    return HuePasses(range, entry.hue) && range.saturationLow <= entry.saturation && entry.saturation <= range.saturationHigh
+        && range.valueLow <= entry.value && entry.value <= range.valueHigh;
 }
 
 std::optional<HsvRange> RangeOfSamples(const std::vector<HsvEntry>& samples)
@@ -294,13 +294,13 @@ HsvRange WidenRange(const HsvRange& range, const HsvRange& added)
     std::array<bool, kHues> hues{};
     for (int hue = 0; hue < kHues; ++hue)
         hues[std::size_t(hue)] = HuePasses(range, hue) || HuePasses(added, hue);
-    const HueArc arc = ArcCovering(hues).value_or(HueArc{range.h0, range.h1 - range.h0});
+    const HueArc arc = ArcCovering(hues).value_or(HueArc{range.hueLow, range.hueHigh - range.hueLow});
     return {arc.start,
             arc.start + arc.width,
-            std::min(range.s0, added.s0),
-            std::max(range.s1, added.s1),
-            std::min(range.v0, added.v0),
-            std::max(range.v1, added.v1)};
+            std::min(range.saturationLow, added.saturationLow),
+            std::max(range.saturationHigh, added.saturationHigh),
+            std::min(range.valueLow, added.valueLow),
+            std::max(range.valueHigh, added.valueHigh)};
 }
 
 std::optional<HsvRange> CutRange(const HsvRange& range, const std::vector<HsvEntry>& cut,

@@ -278,8 +278,8 @@ TEST_F(OpenCvBuildTest, TheCppSnippetAgreesWithTheMaskOnCameraLikeAndRandomFrame
         const std::vector<double> agreements = Agreements(frames[f], own);
         for (std::size_t i = 0; i < cases.size(); ++i) {
             const HsvRange& r = cases[i].range;
-            std::printf("hue %d-%d saturation %d-%d value %d-%d, %s frame, %s: %.2f %% agree\n", r.h0, r.h1, r.s0,
-                        r.s1, r.v0, r.v1, f == 0 ? "camera-like" : "random",
+            std::printf("hue %d-%d saturation %d-%d value %d-%d, %s frame, %s: %.2f %% agree\n", r.hueLow, r.hueHigh, r.saturationLow,
+                        r.saturationHigh, r.valueLow, r.valueHigh, f == 0 ? "camera-like" : "random",
                         cases[i].counts ? "grow 2, shrink 2" : "mask alone", 100 * agreements[i]);
             if (!cases[i].counts) {
                 EXPECT_GE(agreements[i], 0.995);
