@@ -8,15 +8,15 @@ cmake --preset default
 cmake --build --preset default -j "$(nproc)" --target vizmar
 
 has_camera=false
-for number in 0 1 2 3 4 5 6 7 8 9; do
-  if [ -e "/dev/video$number" ]; then
+for node in /dev/video*; do
+  if [ -e "$node" ]; then
     has_camera=true
     break
   fi
 done
 if [ "$has_camera" = false ] && [ -z "${VIZMAR_CAMERA:-}" ]; then
   export VIZMAR_CAMERA=virtual
-  echo "No camera at /dev/video0 ... /dev/video9: starting with the virtual camera (VIZMAR_CAMERA=virtual)."
+  echo "No video device in /dev: starting with the virtual camera (VIZMAR_CAMERA=virtual)."
 fi
 
 exec build/default/src/app/vizmar
