@@ -158,7 +158,11 @@ std::vector<int> CVizmarDlg::ResultInputs() const
 void CVizmarDlg::ShowFrame(FrameRecord& frame, int rate)
 {
     ReadMorphologyCounts();
-    const FrameContext context{rate, ElapsedMilliseconds(), QFile::encodeName(SnapshotFolder()).toStdString()};
+    // Finding the snapshot folder asks the file system, so it is done only for the frame that
+    // serves a snapshot, not for every frame.
+    const std::string snapshotFolder =
+        m_state.snapshotRequest ? QFile::encodeName(SnapshotFolder()).toStdString() : std::string();
+    const FrameContext context{rate, ElapsedMilliseconds(), snapshotFolder};
     const FrameReport report = ProcessFrame(frame, m_state, m_options, context);
     if (!report.processed)
         return;
