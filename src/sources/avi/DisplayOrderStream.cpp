@@ -11,10 +11,6 @@ extern "C" {
 
 namespace {
 
-// More than any decoder holds frames back to put them in display order: a frame shown
-// after the sought one is stored no more than this many packets before it.
-constexpr int64_t kReorderWindowPackets = 16;
-
 // How many packets are read between two progress reports while indexing.
 constexpr int kPacketsPerProgressReport = 64;
 
@@ -187,6 +183,12 @@ bool DisplayOrderStream::DecodeNextFrame()
     }
 }
 
+bool DisplayOrderStream::ShownBeforeSought(int64_t decodeIndex) const
+{
+    return m_soughtPacket && decodeIndex < *m_soughtPacket
+        && m_index.PacketTime(decodeIndex) < m_index.PacketTime(*m_soughtPacket);
+}
+
 // A frame whose time the index does not know follows the one before.
 int64_t DisplayOrderStream::NumberOf(const AVFrame& frame) const
 {
@@ -214,10 +216,9 @@ bool DisplayOrderStream::SendNextPacket()
         }
         m_reachedStart = true;
         m_nextPacket = *decodeIndex + 1;
-        // On the way to a sought frame, frames nothing refers to and shown well before it
-        // need not be decoded at all.
-        const bool farBefore = m_soughtPacket && *decodeIndex + kReorderWindowPackets < *m_soughtPacket;
-        m_decoder->skip_frame = farBefore ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+        // On the way to a sought frame, frames nothing refers to and shown before it need
+        // not be decoded at all.
+        m_decoder->skip_frame = ShownBeforeSought(*decodeIndex) ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         // A packet the decoder refuses leaves its frame out; the frames after still come.
         const int sent = avcodec_send_packet(m_decoder.get(), m_packet.get());
         av_packet_unref(m_packet.get());

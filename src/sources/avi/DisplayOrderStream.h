@@ -52,6 +52,7 @@ private:
     void DecodeUpTo(int64_t position);
     bool DecodeNextFrame();
     bool SendNextPacket();
+    bool ShownBeforeSought(int64_t decodeIndex) const;
     bool RestartFromTheBeginning();
     int64_t NumberOf(const AVFrame& frame) const;
 
