@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -111,6 +112,37 @@ TEST_P(ContainerFilesTest, EveryFrameInDisplayOrderWhetherPlayedOrSought)
         ASSERT_NE(frame, nullptr) << "position " << position;
         EXPECT_TRUE(PixelsOf(*frame) == played[std::size_t(position)]) << "position " << position;
     }
+}
+
+class FrameCountingTest : public ::testing::Test, protected ReaderFixture {};
+
+// A stream without an index is counted packet by packet; the count reports how far it has
+// read and stops, without a message, when the report says so.
+TEST_F(FrameCountingTest, ReportsProgressAndStopsQuietlyWhenCancelled)
+{
+    const QString path = m_folder.file("long.ts");
+    const QString written = WriteTestPattern(32, 32, 300, {"-c:v", "mpeg2video", "-f", "mpegts"}, path);
+    ASSERT_TRUE(written.isEmpty()) << written.toStdString();
+
+    int reports = 0;
+    EXPECT_NE(m_reader.Load(path, nullptr, [&reports](int) { return ++reports < 2; }), 1);
+    EXPECT_EQ(reports, 2) << "the count stops at the report that cancels it";
+    EXPECT_TRUE(m_reader.WasCancelled());
+    EXPECT_TRUE(m_messages.isEmpty());
+
+    std::vector<int> percents;
+    ASSERT_EQ(m_reader.Load(path, nullptr, [&percents](int percent) {
+        percents.push_back(percent);
+        return true;
+    }),
+              1);
+    EXPECT_FALSE(m_reader.WasCancelled());
+    EXPECT_EQ(m_reader.FrameCount(), 300);
+    ASSERT_GE(percents.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+    EXPECT_GE(percents.front(), 0);
+    EXPECT_LE(percents.back(), 100);
+    EXPECT_NE(m_reader.GetFrame(299), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, ContainerFilesTest, ::testing::ValuesIn(Cases()),
