@@ -2,7 +2,9 @@
 
 #include "about/CAboutDlg.h"
 #include "app/CameraView.h"
+#include "app/DriftWarning.h"
 #include "app/PausedFrameRedraw.h"
+#include "app/PresetCameraLink.h"
 #include "app/ControlFactory.h"
 #include "app/RangePicker.h"
 #include "app/StringTable.h"
@@ -11,6 +13,7 @@
 #include "controls/HsvPanel.h"
 #include "controls/OptionControls.h"
 #include "controls/UpDownControl.h"
+#include "platform/CheckHandler.h"
 #include "platform/ModalRunner.h"
 #include "platform/ProgramClock.h"
 #include "platform/ProgramFolder.h"
@@ -82,6 +85,7 @@ void CVizmarDlg::OnInitDialog()
     controlAs<QLineEdit>(IDC_FPS)->setText(QStringLiteral("N/A"));
     controlAs<QAbstractButton>(IDC_WEB_CAMERA)->setChecked(true);
     CreateSourceControl();
+    LinkPresetsToCamera();
     m_sourceControl->UpdateSourceButtons();
     m_options.inputMode = controlAs<QComboBox>(IDC_INPUT)->currentIndex();
     UpdateErosionEnabled();
@@ -133,6 +137,19 @@ void CVizmarDlg::CreateSourceControl()
     m_sourceControl = std::make_unique<SourceControl>(widgets, *this, m_state, m_options);
     m_pausedFrameRedraw = new PausedFrameRedraw(
         *this, [this] { return ResultInputs(); }, [this] { m_sourceControl->RedrawPausedFrame(); });
+}
+
+// The camera settings that travel with a preset, and the warning that shows while the
+// camera's automatic modes would make the masked range drift.
+void CVizmarDlg::LinkPresetsToCamera()
+{
+    CameraSource& cameras = m_sourceControl->Cameras();
+    auto* link = new PresetCameraLink(*this, *m_presets, cameras);
+    auto* warning = new DriftWarning(*m_cameraView, m_options, cameras);
+    connect(link, &PresetCameraLink::CameraSettingsApplied, warning, &DriftWarning::Update);
+    ConnectCheckHandler(controlAs<QAbstractButton>(IDC_MASK), warning, [warning] { warning->Update(); });
+    for (const int id : {IDC_ADD_CAM, IDC_DELETE_CAM, IDC_CAM_SETUP})
+        connect(controlAs<QAbstractButton>(id), &QAbstractButton::clicked, warning, &DriftWarning::Update);
 }
 
 // Everything a frame's result depends on besides the frame itself.

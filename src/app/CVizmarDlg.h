@@ -85,6 +85,7 @@ private:
     void InitColourControls();
     void PlaceCameraView();
     void CreateSourceControl();
+    void LinkPresetsToCamera();
     std::vector<int> ResultInputs() const;
     void ReadMorphologyCounts();
     void ShowReadOuts(const FrameReport& report);

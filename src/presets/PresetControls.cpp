@@ -56,6 +56,8 @@ void PresetControls::OnPresetSelected(int position)
     m_colour.m_rgbOld = HsvToRgb({range.h0, range.s0, range.v0});
     m_colourControls.PaintOldMask();
     m_colourControls.ApplyStoredRange(range);
+    if (position >= kFirstUserPosition)
+        emit PresetChosen(m_PresetList[position - 1].name);
 }
 
 void PresetControls::OnSave()
@@ -71,7 +73,9 @@ void PresetControls::OnSaveAs()
         return;
     TakeCurrentColourAsOldMask();
     AddPreset(nameDialog.m_strName, m_settings.StoredRange());
-    if (!SavePresets())
+    if (SavePresets())
+        emit PresetSaved(nameDialog.m_strName);
+    else
         ShowMessageBox(&m_dialog, kPresetSaveError, MessageButtons::Ok, MessageIcon::None);
 }
 
@@ -85,10 +89,21 @@ void PresetControls::OnDeletePreset()
         ShowMessageBox(&m_dialog, kPresetDeleteRefusal, MessageButtons::Ok, MessageIcon::Exclamation);
         return;
     }
+    const QString name = m_PresetList[position - 1].name;
     m_widgets.box->removeItem(position);
     m_PresetList.erase(m_PresetList.begin() + (position - 1));
-    SavePresets();
+    const bool saved = SavePresets();
     m_widgets.box->setCurrentIndex(0);
+    if (saved)
+        emit PresetDeleted(name);
+}
+
+QStringList PresetControls::UserPresetNames() const
+{
+    QStringList names;
+    for (size_t i = kBuiltInCount; i < m_PresetList.size(); ++i)
+        names.append(m_PresetList[i].name);
+    return names;
 }
 
 void PresetControls::FreePresetList()

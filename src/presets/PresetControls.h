@@ -5,6 +5,7 @@
 #include "presets/PresetEntry.h"
 
 #include <QObject>
+#include <QStringList>
 
 #include <vector>
 
@@ -50,6 +51,16 @@ public:
     void FreePresetList();
 
     const std::vector<PresetEntry>& PresetList() const { return m_PresetList; }
+    // The names of the presets "preset.ini" holds, in list order.
+    QStringList UserPresetNames() const;
+
+signals:
+    // A user preset was saved under this name, and "preset.ini" holds it.
+    void PresetSaved(const QString& name);
+    // The user chose a preset of "preset.ini"; its range is in force.
+    void PresetChosen(const QString& name);
+    // A user preset of this name was deleted, and "preset.ini" no longer holds it.
+    void PresetDeleted(const QString& name);
 
 private:
     void TakeCurrentColourAsOldMask();

@@ -41,6 +41,8 @@ public:
     void DeleteAll();
 
     bool HasCamera() const { return !m_CamList.empty(); }
+    // The newest camera, or null when none is connected.
+    CCamObj* ConnectedCamera() const { return HasCamera() ? m_CamList.back().get() : nullptr; }
 
 private:
     void ConnectCamera(int showDialogs, uint32_t microSecPerFrame);

@@ -1,6 +1,7 @@
 #include "app/SourceDialogFixture.h"
 
 #include "platform/ProgramFolder.h"
+#include "presets/CPresetDlg.h"
 #include "sources/CSetFPS.h"
 #include "sources/camera/CaptureDisplayDialog.h"
 #include "sources/camera/CaptureFormatDialog.h"
@@ -38,6 +39,12 @@ int SourceDialogFixture::Answer(QDialog& dialog)
         if (m_onFileDialog)
             return m_onFileDialog(*files);
         ADD_FAILURE() << "a file dialog nobody answers";
+        return QDialog::Rejected;
+    }
+    if (auto* name = qobject_cast<CPresetDlg*>(&dialog)) {
+        if (m_onNameDialog)
+            return m_onNameDialog(*name);
+        ADD_FAILURE() << "a name dialog nobody answers";
         return QDialog::Rejected;
     }
     auto* box = qobject_cast<QMessageBox*>(&dialog);

@@ -14,12 +14,14 @@
 #include <functional>
 #include <memory>
 
+class CPresetDlg;
 class CSetFPS;
 class QFileDialog;
 
 // The main dialog, shown, with a settings store and a program folder of its own, and every
 // modal dialog it opens answered here: message boxes with OK (their texts are kept), the
-// frame-rate dialog, the open-file dialog and the drivers' dialogs through the scripts below.
+// frame-rate dialog, the open-file dialog, the preset name dialog and the drivers' dialogs
+// through the scripts below.
 class SourceDialogFixture : public ::testing::Test {
 protected:
     SourceDialogFixture();
@@ -52,6 +54,7 @@ protected:
     DialogScript m_driverDialogs;
     std::function<int(CSetFPS&)> m_onRateDialog;
     std::function<int(QFileDialog&)> m_onFileDialog;
+    std::function<int(CPresetDlg&)> m_onNameDialog;
     ScopedModalHook m_hook;
     std::unique_ptr<CVizmarDlg> m_dialog;
 

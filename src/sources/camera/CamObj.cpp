@@ -145,6 +145,16 @@ DeviceError CCamObj::ConnectError() const
     return m_driver ? m_driver->LastError() : DeviceError::None;
 }
 
+QString CCamObj::CardName() const
+{
+    return m_driver ? m_driver->CardName() : QString();
+}
+
+CaptureControlDevice* CCamObj::Controls() const
+{
+    return m_driver ? m_driver->Controls() : nullptr;
+}
+
 int CCamObj::StartStream()
 {
     m_state = State::Started;

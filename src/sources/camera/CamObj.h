@@ -51,6 +51,9 @@ public:
     // The device as the user knows it, and why it refused the connection, if it said so.
     QString DeviceName() const;
     DeviceError ConnectError() const;
+    // The camera's model, and its controls (null without a driver or device).
+    QString CardName() const;
+    CaptureControlDevice* Controls() const;
 
     // The stream callback, bound to the camera's slot: runs on the capture thread.
     static int VideoStreamCallback(CamSlot& slot, const VideoHeader* header);

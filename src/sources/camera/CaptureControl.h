@@ -22,6 +22,9 @@ struct CaptureControl {
     // Inactive: the device ignores it at the moment (exposure time under auto exposure).
     bool inactive = false;
     bool readOnly = false;
+    // The control switches an automatic mode (exposure, gain, white balance, hue) that is on
+    // now: the device changes the picture's brightness or colours by itself.
+    bool automaticModeOn = false;
     // For menus: the item values with their names.
     std::vector<std::pair<int32_t, QString>> menuItems;
 

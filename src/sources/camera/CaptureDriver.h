@@ -11,6 +11,7 @@
 
 class QWidget;
 class CaptureDriver;
+class CaptureControlDevice;
 
 // The capture-window handle of a camera: an opaque id of its driver object, the key of the
 // camera's capture slot.
@@ -60,6 +61,11 @@ public:
     virtual void DriverDisconnect() = 0;
     // The connected device as the user knows it, for titles and messages.
     virtual QString DeviceName() const = 0;
+    // The model's name, the same for every camera of that model and on every node.
+    virtual QString CardName() const = 0;
+    // The connected device's controls, or null when none is connected; usable while
+    // streaming, until the driver disconnects.
+    virtual CaptureControlDevice* Controls() = 0;
     // The reason of the last refusal that ends the connection, or None.
     virtual DeviceError LastError() const = 0;
     virtual bool GetDriverCaps(DriverCaps& caps) = 0;

@@ -3,7 +3,6 @@
 #include "platform/ModalRunner.h"
 #include "sources/camera/CaptureDisplayDialog.h"
 #include "sources/camera/CaptureFormatDialog.h"
-#include "sources/v4l2/V4l2Controls.h"
 #include "sources/v4l2/V4l2FormatList.h"
 #include "sources/v4l2/V4l2PixelFormats.h"
 
@@ -27,6 +26,16 @@ bool V4l2CaptureDriver::DriverConnect(int driverIndex)
 QString V4l2CaptureDriver::DeviceName() const
 {
     return QString::fromStdString(m_device.Name());
+}
+
+QString V4l2CaptureDriver::CardName() const
+{
+    return QString::fromStdString(m_device.Card());
+}
+
+CaptureControlDevice* V4l2CaptureDriver::Controls()
+{
+    return m_device.IsOpen() ? &m_controls : nullptr;
 }
 
 // UVC lets every program open a camera and refuses the second one's format, rate and
@@ -58,8 +67,7 @@ void V4l2CaptureDriver::VideoDisplayDialog(QWidget* owner)
 {
     if (!m_device.IsOpen())
         return;
-    V4l2ControlDevice controls(m_device);
-    CaptureDisplayDialog dialog(owner, DeviceName(), controls);
+    CaptureDisplayDialog dialog(owner, DeviceName(), m_controls);
     RunModal(dialog);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sources/camera/CaptureDriver.h"
+#include "sources/v4l2/V4l2Controls.h"
 #include "sources/v4l2/V4l2Device.h"
 #include "sources/v4l2/V4l2Io.h"
 #include "sources/v4l2/V4l2Stream.h"
@@ -16,6 +17,8 @@ public:
     bool DriverConnect(int driverIndex) override;
     void DriverDisconnect() override;
     QString DeviceName() const override;
+    QString CardName() const override;
+    CaptureControlDevice* Controls() override;
     DeviceError LastError() const override { return m_error; }
     bool GetDriverCaps(DriverCaps& caps) override;
     void VideoDisplayDialog(QWidget* owner) override;
@@ -33,6 +36,7 @@ private:
     bool Succeeded(int error);
 
     V4l2Device m_device;
+    V4l2ControlDevice m_controls{m_device};
     DeviceError m_error = DeviceError::None;
     std::unique_ptr<V4l2Stream> m_stream;
     // Set once the user has kept MJPEG in the format dialog: from then on the frames are

@@ -53,6 +53,20 @@ std::vector<std::pair<int32_t, QString>> MenuItems(V4l2Io& io, int fd, const v4l
     return items;
 }
 
+// Whether the value lets the device change the picture's brightness or colours by itself.
+bool AutomaticModeOn(uint32_t id, int32_t value)
+{
+    switch (id) {
+    case V4L2_CID_EXPOSURE_AUTO: return value != V4L2_EXPOSURE_MANUAL;
+    case V4L2_CID_AUTO_N_PRESET_WHITE_BALANCE: return value == V4L2_WHITE_BALANCE_AUTO;
+    case V4L2_CID_AUTOGAIN:
+    case V4L2_CID_AUTO_WHITE_BALANCE:
+    case V4L2_CID_HUE_AUTO:
+    case V4L2_CID_AUTOBRIGHTNESS: return value != 0;
+    default: return false;
+    }
+}
+
 CaptureControl ToControl(V4l2Io& io, int fd, const v4l2_queryctrl& query, CaptureControl::Kind kind)
 {
     CaptureControl control;
@@ -71,6 +85,7 @@ CaptureControl ToControl(V4l2Io& io, int fd, const v4l2_queryctrl& query, Captur
         if (io.Ioctl(fd, VIDIOC_G_CTRL, &current) == 0)
             control.value = current.value;
     }
+    control.automaticModeOn = control.HasValue() && AutomaticModeOn(control.id, control.value);
     if (kind == CaptureControl::Kind::Menu || kind == CaptureControl::Kind::IntegerMenu)
         control.menuItems = MenuItems(io, fd, query);
     return control;

@@ -33,6 +33,8 @@ public:
     V4l2Io& Io() const { return *m_io; }
     int Fd() const { return m_fd; }
     uint32_t Capabilities() const { return m_capabilities; }
+    // The card name: the model's name, as "HD Webcam".
+    const std::string& Card() const { return m_card; }
     // The card name and the node, as "HD Webcam (/dev/video2)".
     std::string Name() const { return m_card + " (" + m_path + ")"; }
 

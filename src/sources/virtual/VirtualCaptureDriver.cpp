@@ -8,39 +8,6 @@
 #include <algorithm>
 #include <chrono>
 
-namespace {
-
-constexpr uint32_t kMoveShapesControl = 1;
-
-// The virtual camera's one control.
-class VirtualControls final : public CaptureControlDevice {
-public:
-    explicit VirtualControls(std::atomic<bool>& moving) : m_moving(moving) {}
-
-    std::vector<CaptureControl> ReadControls() override
-    {
-        CaptureControl moveShapes;
-        moveShapes.id = kMoveShapesControl;
-        moveShapes.name = QStringLiteral("Move shapes");
-        moveShapes.kind = CaptureControl::Kind::Boolean;
-        moveShapes.maximum = 1;
-        moveShapes.defaultValue = 1;
-        moveShapes.value = m_moving ? 1 : 0;
-        return {moveShapes};
-    }
-
-    int WriteControl(uint32_t, int32_t value) override
-    {
-        m_moving = value != 0;
-        return 0;
-    }
-
-private:
-    std::atomic<bool>& m_moving;
-};
-
-}  // namespace
-
 VirtualCaptureDriver::~VirtualCaptureDriver()
 {
     StopStreaming();
@@ -63,6 +30,16 @@ QString VirtualCaptureDriver::DeviceName() const
     return QStringLiteral("Virtual Camera");
 }
 
+QString VirtualCaptureDriver::CardName() const
+{
+    return DeviceName();
+}
+
+CaptureControlDevice* VirtualCaptureDriver::Controls()
+{
+    return m_connected ? &m_controls : nullptr;
+}
+
 bool VirtualCaptureDriver::GetDriverCaps(DriverCaps& caps)
 {
     caps.hasOverlay = false;
@@ -71,8 +48,7 @@ bool VirtualCaptureDriver::GetDriverCaps(DriverCaps& caps)
 
 void VirtualCaptureDriver::VideoDisplayDialog(QWidget* owner)
 {
-    VirtualControls controls(m_moving);
-    CaptureDisplayDialog dialog(owner, DeviceName(), controls);
+    CaptureDisplayDialog dialog(owner, DeviceName(), m_controls);
     RunModal(dialog);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sources/camera/CaptureDriver.h"
+#include "sources/virtual/VirtualControls.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -19,6 +20,8 @@ public:
     bool DriverConnect(int driverIndex) override;
     void DriverDisconnect() override;
     QString DeviceName() const override;
+    QString CardName() const override;
+    CaptureControlDevice* Controls() override;
     DeviceError LastError() const override { return DeviceError::None; }
     bool GetDriverCaps(DriverCaps& caps) override;
     void VideoDisplayDialog(QWidget* owner) override;
@@ -38,6 +41,7 @@ private:
     uint32_t m_microSecPerFrame = kDefaultMicroSecPerFrame;
     // Switched from the display dialog while the capture thread draws.
     std::atomic<bool> m_moving = true;
+    VirtualControls m_controls{m_moving};
     int m_frameIndex = 0;
     std::vector<uint8_t> m_frame;
 

@@ -569,4 +569,48 @@ TEST_F(V4l2CameraTest, MjpegFramesWithoutHuffmanTablesDecodeAndBrokenOnesAreSkip
     }
 }
 
+// The automatic modes that change brightness or colours by themselves, each with the values
+// that mean on: a white-balance preset such as daylight is fixed, shutter priority still
+// lets the iris follow the light.
+TEST_F(V4l2CameraTest, TheDriverTellsWhichAutomaticModesAreOn)
+{
+    FakeDeviceSetup setup = YuyvSetup();
+    setup.card = "HD Webcam";
+    const auto control = [](uint32_t id, uint32_t type, int32_t maximum, int32_t value) {
+        FakeControl c;
+        c.id = id;
+        c.type = type;
+        c.name = std::to_string(id);
+        c.maximum = maximum;
+        c.value = value;
+        c.menu = std::vector<std::string>(std::size_t(maximum) + 1, "item");
+        return c;
+    };
+    setup.controls = {control(V4L2_CID_BRIGHTNESS, V4L2_CTRL_TYPE_INTEGER, 255, 128),
+                      control(V4L2_CID_AUTOGAIN, V4L2_CTRL_TYPE_BOOLEAN, 1, 1),
+                      control(V4L2_CID_AUTO_WHITE_BALANCE, V4L2_CTRL_TYPE_BOOLEAN, 1, 0),
+                      control(V4L2_CID_AUTO_N_PRESET_WHITE_BALANCE, V4L2_CTRL_TYPE_MENU, 9,
+                              V4L2_WHITE_BALANCE_DAYLIGHT),
+                      control(V4L2_CID_EXPOSURE_AUTO, V4L2_CTRL_TYPE_MENU, 3, V4L2_EXPOSURE_SHUTTER_PRIORITY)};
+    io->AddDevice(0, setup);
+    V4l2CaptureDriver driver(io);
+    EXPECT_EQ(driver.Controls(), nullptr) << "nothing connected";
+    ASSERT_TRUE(driver.DriverConnect(0));
+    EXPECT_EQ(driver.CardName(), QStringLiteral("HD Webcam"));
+
+    const auto automaticOn = [&] {
+        std::vector<uint32_t> on;
+        for (const CaptureControl& c : driver.Controls()->ReadControls()) {
+            if (c.automaticModeOn)
+                on.push_back(c.id);
+        }
+        return on;
+    };
+    EXPECT_EQ(automaticOn(), (std::vector<uint32_t>{V4L2_CID_AUTOGAIN, V4L2_CID_EXPOSURE_AUTO}));
+    driver.Controls()->WriteControl(V4L2_CID_AUTO_N_PRESET_WHITE_BALANCE, V4L2_WHITE_BALANCE_AUTO);
+    driver.Controls()->WriteControl(V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_MANUAL);
+    driver.Controls()->WriteControl(V4L2_CID_AUTOGAIN, 0);
+    EXPECT_EQ(automaticOn(), (std::vector<uint32_t>{V4L2_CID_AUTO_N_PRESET_WHITE_BALANCE}));
+}
+
 }  // namespace
