@@ -32,36 +32,60 @@ uint32_t ColourIndexOf(const uint8_t* bgr)
     return uint32_t(bgr[0]) | uint32_t(bgr[1]) << 8 | uint32_t(bgr[2]) << 16;
 }
 
-// The same index from one 4-byte read, which may take in the next pixel's first byte.
-uint32_t ColourIndexReadWide(const uint8_t* bgr)
-{
-    uint32_t fourBytes;
-    std::memcpy(&fourBytes, bgr, sizeof fourBytes);
-    return fourBytes & 0xFFFFFF;
-}
-
+// The pass bits' byte that holds each pixel's bit. A pixel's colour index is the top three
+// bytes of a 4-byte read that starts one byte before it, so that the loop needs no masking;
+// pixel 0 of the frame, which has no byte before it, is read byte by byte. The loop is left
+// scalar: its lookups land anywhere in the bits.
 template <typename Step>
-VIZMAR_VECTOR_CLONES void TestPixelsIn(const uint8_t* pixels, Step step, std::size_t count, std::size_t wideCount,
-                                       const uint64_t* passBits, uint8_t* passes)
+void FetchPassBytes(const uint8_t* pixels, Step step, std::size_t from, std::size_t count, const uint8_t* passBytes,
+                    uint8_t* fetched)
 {
-    // Unrolled, so that the loop's own counting is shared by several lookups.
-#pragma GCC unroll 4
-    for (std::size_t k = 0; k < wideCount; ++k)
-        passes[k] = PassBit(passBits, ColourIndexReadWide(pixels + k * step));
-    for (std::size_t k = wideCount; k < count; ++k)
-        passes[k] = PassBit(passBits, ColourIndexOf(pixels + k * step));
+#pragma GCC unroll 8
+    for (std::size_t k = from; k < count; ++k) {
+        uint32_t fromByteBefore;
+        std::memcpy(&fromByteBefore, pixels + k * step - 1, sizeof fromByteBefore);
+        fetched[k] = passBytes[fromByteBefore >> 11];
+    }
 }
 
-// 1 for each of count source pixels from pixel first on that passes, else 0. Every pixel but
-// the frame's very last one has a byte after its colour bytes, so it is read wide.
+// Each fetched byte turned into its pixel's bit, bit blue % 8, as 0 or 1: in vector lanes
+// for 3-byte pixels.
+VIZMAR_VECTOR_CLONES void SelectBitsOfColourPixels(const uint8_t* pixels, std::size_t count, uint8_t* passes)
+{
+    std::size_t i = 0;
+    for (; i + kBlockPixels <= count; i += kBlockPixels) {
+        const BlockBytes bit = BitOfEach(Channel<0>(LoadPixelBlock(pixels + i * 3)));
+        StoreBytes(passes + i, reinterpret_cast<BlockBytes>((LoadBytes(passes + i) & bit) != 0) & 1);
+    }
+    for (; i < count; ++i)
+        passes[i] = static_cast<uint8_t>((passes[i] >> (pixels[i * 3] & 7)) & 1);
+}
+
+void SelectBits(const uint8_t* pixels, std::size_t step, std::size_t count, uint8_t* passes)
+{
+    if (step == std::size_t(kColourBytes)) {
+        SelectBitsOfColourPixels(pixels, count, passes);
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        passes[i] = static_cast<uint8_t>((passes[i] >> (pixels[i * step] & 7)) & 1);
+}
+
+// 1 for each of count source pixels from pixel first on that passes, else 0.
 void TestPixels(const ImageView& source, std::size_t first, std::size_t count, const uint64_t* passBits,
                 uint8_t* passes)
 {
-    const bool endsTheFrame = first + count == source.pixelCount() && source.bytesPerPixel == kColourBytes;
-    const std::size_t wideCount = endsTheFrame && count > 0 ? count - 1 : count;
-    const uint8_t* pixels = source.pixels + first * std::size_t(source.bytesPerPixel);
+    const auto step = std::size_t(source.bytesPerPixel);
+    const uint8_t* pixels = source.pixels + first * step;
+    const auto* passBytes = reinterpret_cast<const uint8_t*>(passBits);
+    std::size_t from = 0;
+    if (first == 0 && count > 0) {
+        passes[0] = passBytes[ColourIndexOf(pixels) >> 3];
+        from = 1;
+    }
     WithPixelStep(source.bytesPerPixel,
-                  [&](auto step) { TestPixelsIn(pixels, step, count, wideCount, passBits, passes); });
+                  [&](auto pixelStep) { FetchPassBytes(pixels, pixelStep, from, count, passBytes, passes); });
+    SelectBits(pixels, step, count, passes);
 }
 
 // The number of non-zero flags, at most kChunkPixels at a time so that the count fits in

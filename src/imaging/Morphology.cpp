@@ -4,6 +4,7 @@
 #include "imaging/VectorClones.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -25,20 +26,21 @@ struct WindowTracker {
     {
     }
 
-    // The changes of row y, lastChange being the rightmost (kNoChange for none), as if each
-    // change had been noted in turn: the top and bottom see the row once, and of the changes
-    // right of the accumulator only the run of neighbours that ends at the last one matters.
-    // changedAt(x) tells whether column x changed.
-    template <typename ChangedAt>
-    void noteRow(int y, int lastChange, int iterationTop, ChangedAt changedAt)
+    // The changes of row y, as if each change had been noted in turn: the top and bottom see
+    // the row once, and of the changes right of the accumulator only the run of neighbours that
+    // ends at the last one matters. lastChangeAfter(x) is the rightmost changed column right of
+    // x, or kNoChange; changedAt(x) tells whether column x changed.
+    template <typename LastChangeAfter, typename ChangedAt>
+    void noteRow(int y, bool changed, int iterationTop, LastChangeAfter lastChangeAfter, ChangedAt changedAt)
     {
-        if (lastChange == kNoChange)
+        if (!changed)
             return;
         if (top == iterationTop)
             top = y - 1;
         if (accBottom < y)
             accBottom = y + 1;
-        if (accRight < lastChange)
+        const int lastChange = lastChangeAfter(accRight);
+        if (lastChange != kNoChange)
             accRight = RightAfterRun(lastChange, changedAt);
     }
 
@@ -150,26 +152,86 @@ VIZMAR_CLONE_HELPER bool MaskByteChanges(const uint8_t* above, const uint8_t* he
     }
 }
 
-// Grows or shrinks the mask bytes first to end − 1 of a row from the read copy's rows;
-// returns the rightmost changed column, or kNoChange. Every iteration starts with the mask
-// equal to its read copy, so a byte that does not change is the read copy's.
+// MaskByteChanges for the 64 bytes from x on, 0xFF where a byte changes.
+using MaskBytes = uint8_t __attribute__((vector_size(64)));
+constexpr int kMaskBytes = int(sizeof(MaskBytes));
+
+VIZMAR_CLONE_HELPER MaskBytes LoadMaskBytes(const uint8_t* bytes)
+{
+    MaskBytes v;
+    std::memcpy(&v, bytes, sizeof v);
+    return v;
+}
+
 template <int mode>
-VIZMAR_CLONE_HELPER int MorphMaskRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, uint8_t* out,
-                                     int first, int end)
+VIZMAR_CLONE_HELPER MaskBytes MaskBytesChange(const uint8_t* above, const uint8_t* here, const uint8_t* below, int x)
+{
+    const MaskBytes up = LoadMaskBytes(above + x);
+    const MaskBytes left = LoadMaskBytes(here + x - 1);
+    const MaskBytes right = LoadMaskBytes(here + x + 1);
+    const MaskBytes down = LoadMaskBytes(below + x);
+    const MaskBytes centre = LoadMaskBytes(here + x);
+    const MaskBytes any = up | left | right | down;
+    if constexpr (mode == kShrinkMask) {
+        const auto sumIsFour = reinterpret_cast<MaskBytes>(MaskBytes(up + left + right + down) == 4) &
+                               reinterpret_cast<MaskBytes>(any < 8);
+        return reinterpret_cast<MaskBytes>(centre == 1) & ~sumIsFour;
+    } else {
+        return reinterpret_cast<MaskBytes>(centre == 0) & reinterpret_cast<MaskBytes>(any != 0);
+    }
+}
+
+// Grows or shrinks the mask bytes first to end − 1 of a row from the read copy's rows;
+// returns whether any changed. Every iteration starts with the mask equal to its read copy,
+// so a byte that does not change is the read copy's. A row is worked 64 bytes at a time, the
+// last 64 moved left to end with the row (a byte worked twice comes out the same, as the read
+// copy is not touched); where its last change lies is asked only when the window needs it.
+template <int mode>
+VIZMAR_CLONE_HELPER bool MorphMaskRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, uint8_t* out,
+                                      int first, int end)
 {
     constexpr uint8_t kept = mode == kShrinkMask ? 0 : 1;
-    int lastChange = kNoChange;
-    for (int x = first; x < end; x += kBlock) {
-        const int start = BlockStart(x, first, end);
-        uint8_t lastInBlock = 0;
-        for (int k = 0; k < std::min(kBlock, end - start); ++k) {
-            const bool changes = MaskByteChanges<mode>(above, here, below, start + k);
-            out[start + k] = Choose(changes, kept, here[start + k]);
-            lastInBlock = std::max(lastInBlock, Choose(changes, uint8_t(k + 1), 0));
+    if (end - first < kMaskBytes) {
+        bool changed = false;
+        for (int x = first; x < end; ++x) {
+            const bool changes = MaskByteChanges<mode>(above, here, below, x);
+            out[x] = Choose(changes, kept, here[x]);
+            changed |= changes;
         }
-        lastChange = lastInBlock != 0 ? start + lastInBlock - 1 : lastChange;
+        return changed;
     }
-    return lastChange;
+    MaskBytes changed = {};
+    for (int x = first; x < end; x += kMaskBytes) {
+        const int at = std::min(x, end - kMaskBytes);
+        const MaskBytes changes = MaskBytesChange<mode>(above, here, below, at);
+        const MaskBytes result = (changes & kept) | (LoadMaskBytes(here + at) & ~changes);
+        std::memcpy(out + at, &result, sizeof result);
+        changed |= changes;
+    }
+    uint64_t words[kMaskBytes / 8];
+    std::memcpy(words, &changed, sizeof words);
+    uint64_t any = 0;
+    for (uint64_t word : words)
+        any |= word;
+    return any != 0;
+}
+
+// The rightmost of the mask bytes first to end − 1 that MorphMaskRow changes, or kNoChange:
+// the blocks are tested from the row's end, and the search stops at the first with a change.
+template <int mode>
+VIZMAR_CLONE_HELPER int LastMaskChange(const uint8_t* above, const uint8_t* here, const uint8_t* below, int first,
+                                       int end)
+{
+    for (int blockEnd = end; blockEnd > first; blockEnd -= kBlock) {
+        const int start = std::max(first, blockEnd - kBlock);
+        uint8_t lastInBlock = 0;
+        for (int k = 0; k < blockEnd - start; ++k)
+            lastInBlock = std::max(
+                lastInBlock, Choose(MaskByteChanges<mode>(above, here, below, start + k), uint8_t(k + 1), 0));
+        if (lastInBlock != 0)
+            return start + lastInBlock - 1;
+    }
+    return kNoChange;
 }
 
 // The rows first to end − 1: an iteration changes no row outside those of its window, and the
@@ -210,9 +272,10 @@ VIZMAR_VECTOR_CLONES void MorphFrameIn(const ImageView& frame, Step step, Window
             const uint8_t* here = snapshotRow(y);
             const uint8_t* below = snapshotRow(y + 1);
             const int lastChange = MorphFrameRow<mode>(above, here, below, frame.row(y), step, w.left + 1, w.right - 1);
-            w.noteRow(y, lastChange, iterationTop, [&](int x) {
-                return FramePixelChanges<mode>(above, here, below, step, std::size_t(x));
-            });
+            w.noteRow(
+                y, lastChange != kNoChange, iterationTop,
+                [&](int after) { return lastChange > after ? lastChange : kNoChange; },
+                [&](int x) { return FramePixelChanges<mode>(above, here, below, step, std::size_t(x)); });
             if (frame.width > 0)
                 PaintPixel(frame, y, frame.width - 1, 0);
         }
@@ -239,9 +302,13 @@ VIZMAR_VECTOR_CLONES void MorphMaskIn(uint8_t* readCopy, uint8_t* mask, int widt
             const uint8_t* above = row(readCopy, y - 1);
             const uint8_t* here = row(readCopy, y);
             const uint8_t* below = row(readCopy, y + 1);
-            const int lastChange = MorphMaskRow<mode>(above, here, below, row(mask, y), w.left + 1, w.right - 1);
-            w.noteRow(y, lastChange, iterationTop,
-                      [&](int x) { return MaskByteChanges<mode>(above, here, below, x); });
+            const int first = w.left + 1;
+            const int end = w.right - 1;
+            const bool changed = MorphMaskRow<mode>(above, here, below, row(mask, y), first, end);
+            w.noteRow(
+                y, changed, iterationTop,
+                [&](int after) { return LastMaskChange<mode>(above, here, below, std::max(first, after + 1), end); },
+                [&](int x) { return MaskByteChanges<mode>(above, here, below, x); });
             ClearMaskByte(mask, width, y, w.right - 1);
             CopyRows(mask, readCopy, std::size_t(width), y - 1, y);
             refreshedUpTo = y;

@@ -205,3 +205,14 @@ VIZMAR_CLONE_HELPER BlockBytes GreyOf(const PixelBlock& b)
     const BlockWords grey = (t >> 10) + ((64 * red + 128 * green + ((t & 1023) >> 2)) >> 8);
     return __builtin_convertvector(grey, BlockBytes);
 }
+
+// 1 << (v[i] % 8) for each byte: a lookup within each 16-byte lane.
+VIZMAR_CLONE_HELPER BlockBytes BitOfEach(BlockBytes v)
+{
+    using namespace pixel_block;
+    const Bytes16 bits = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
+    const BlockBytes places = v & 7;
+    return Join<Bytes16, BlockBytes>(__builtin_shuffle(bits, Lane<0>(places, std::make_index_sequence<16>{})),
+                                     __builtin_shuffle(bits, Lane<1>(places, std::make_index_sequence<16>{})),
+                                     std::make_index_sequence<32>{});
+}
