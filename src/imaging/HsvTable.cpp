@@ -48,37 +48,103 @@ const std::array<double, kLevels> kShares = Shares();
 // colours. Written without branches so that a row of blues is computed in vector lanes.
 // A channel's ratio (max − x) / d is exactly 0 for the largest channel and exactly 1 for the
 // smallest, so only the middle channel needs a division; the results equal the rule's.
-VIZMAR_VECTOR_CLONES
-void FillRow(uint32_t* row, double r, double g)
+VIZMAR_CLONE_HELPER uint32_t EntryOf(double r, double g, double b)
 {
-    for (int blue = 0; blue < kLevels; ++blue) {
-        const double b = kShares[blue];
-        const double max = std::max(r, std::max(g, b));
-        const double min = std::min(r, std::min(g, b));
-        const double mid = std::max(std::min(r, g), std::min(std::max(r, g), b));
-        const double d = max - min;
-        const double middleRatio = (max - mid) / (d == 0 ? 1.0 : d);
-        const double ratioR = r == max ? 0.0 : r == min ? 1.0 : middleRatio;
-        const double ratioG = g == max ? 0.0 : g == min ? 1.0 : middleRatio;
-        const double ratioB = b == max ? 0.0 : b == min ? 1.0 : middleRatio;
+    const double max = std::max(r, std::max(g, b));
+    const double min = std::min(r, std::min(g, b));
+    const double mid = std::max(std::min(r, g), std::min(std::max(r, g), b));
+    const double d = max - min;
+    const double middleRatio = (max - mid) / (d == 0 ? 1.0 : d);
+    const double ratioR = r == max ? 0.0 : r == min ? 1.0 : middleRatio;
+    const double ratioG = g == max ? 0.0 : g == min ? 1.0 : middleRatio;
+    const double ratioB = b == max ? 0.0 : b == min ? 1.0 : middleRatio;
 
-        const double hueIfRedMax = ratioB - ratioG;
-        const double hueIfGreenMax = ratioR + 2 - ratioB;
-        const double hueIfBlueMax = ratioG + 4 - ratioR;
-        const double h = r == max ? hueIfRedMax : g == max ? hueIfGreenMax : hueIfBlueMax;
+    const double hueIfRedMax = ratioB - ratioG;
+    const double hueIfGreenMax = ratioR + 2 - ratioB;
+    const double hueIfBlueMax = ratioG + 4 - ratioR;
+    const double h = r == max ? hueIfRedMax : g == max ? hueIfGreenMax : hueIfBlueMax;
+    int32_t hue = static_cast<int32_t>(h * 60);
+    hue += hue < 0 ? 360 : 0;
+    const auto value = static_cast<int32_t>(max * 255);
+    // With max = 0, d is 0 too and the saturation 0, as the rule says.
+    const auto saturation = static_cast<int32_t>((d / (max == 0 ? 1.0 : max)) * 255);
+    return (uint32_t(hue) << 16) | (uint32_t(saturation) << 8) | uint32_t(value);
+}
+
+VIZMAR_VECTOR_CLONES
+void FillGreyishRow(uint32_t* row, double r, double g)
+{
+    for (int blue = 0; blue < kLevels; ++blue)
+        row[blue] = EntryOf(r, g, kShares[blue]);
+}
+
+// Where blue stands among the three channels over a span of a row.
+enum class BluePlace { Smallest, Middle, Largest };
+
+// The hue of a span as the rule computes it from the middle channel's ratio mr: one of
+// 1 − mr, mr − 1, (1 + 2) − mr, (mr + 2) − 1, (1 + 4) − mr and (mr + 4) − 1, written as
+// (sign · mr + add) − subtract, which rounds the same.
+struct HueForm {
+    double sign;
+    double add;
+    double subtract;
+};
+
+// The entries of blues from to end − 1, all three channels different throughout, so that
+// each channel's place (largest, middle, smallest) is the same for the whole span: the rule
+// then needs no comparisons. high and low are the larger and the smaller of red and green.
+template <BluePlace place>
+VIZMAR_VECTOR_CLONES void FillSpan(uint32_t* row, int from, int end, double high, double low, HueForm form)
+{
+    for (int blue = from; blue < end; ++blue) {
+        const double b = kShares[blue];
+        const double max = place == BluePlace::Largest ? b : high;
+        const double mid = place == BluePlace::Largest ? high : place == BluePlace::Middle ? b : low;
+        const double min = place == BluePlace::Smallest ? b : low;
+        const double d = max - min;
+        const double middleRatio = (max - mid) / d;
+        const double h = (form.sign * middleRatio + form.add) - form.subtract;
         int32_t hue = static_cast<int32_t>(h * 60);
         hue += hue < 0 ? 360 : 0;
         const auto value = static_cast<int32_t>(max * 255);
-        // With max = 0, d is 0 too and the saturation 0, as the rule says.
-        const auto saturation = static_cast<int32_t>((d / (max == 0 ? 1.0 : max)) * 255);
+        const auto saturation = static_cast<int32_t>((d / max) * 255);
         row[blue] = (uint32_t(hue) << 16) | (uint32_t(saturation) << 8) | uint32_t(value);
     }
+}
+
+// A row of one red and one green. Where red and green differ, the blues below both, between
+// them and above both are three spans of fixed channel order; the two blues equal to red or
+// green take the rule in full, as does a row where red equals green.
+void FillRow(uint32_t* row, int red, int green)
+{
+    const double r = kShares[red];
+    const double g = kShares[green];
+    if (red == green) {
+        FillGreyishRow(row, r, g);
+        return;
+    }
+    const bool redLarger = red > green;
+    const int high = std::max(red, green);
+    const int low = std::min(red, green);
+    const double highShare = kShares[high];
+    const double lowShare = kShares[low];
+    // Red largest: blue smallest gives 1 − mr, blue middle mr − 1. Green largest: red middle
+    // gives (mr + 2) − 1, red smallest (1 + 2) − mr. Blue largest: green middle gives
+    // (mr + 4) − 1, green smallest (1 + 4) − mr.
+    const HueForm belowBoth = redLarger ? HueForm{-1, 1, 0} : HueForm{1, 2, 1};
+    const HueForm between = redLarger ? HueForm{1, -1, 0} : HueForm{-1, 3, 0};
+    const HueForm aboveBoth = redLarger ? HueForm{-1, 5, 0} : HueForm{1, 4, 1};
+    FillSpan<BluePlace::Smallest>(row, 0, low, highShare, lowShare, belowBoth);
+    row[low] = EntryOf(r, g, lowShare);
+    FillSpan<BluePlace::Middle>(row, low + 1, high, highShare, lowShare, between);
+    row[high] = EntryOf(r, g, highShare);
+    FillSpan<BluePlace::Largest>(row, high + 1, kLevels, highShare, lowShare, aboveBoth);
 }
 
 void FillRed(uint32_t* table, int red)
 {
     for (int g = 0; g < kLevels; ++g)
-        FillRow(table + ColourIndex(red, g, 0), kShares[red], kShares[g]);
+        FillRow(table + ColourIndex(red, g, 0), red, g);
 }
 
 // Runs work(red) for every red on every core. The cores take the reds one after another, so
