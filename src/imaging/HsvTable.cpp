@@ -71,8 +71,9 @@ VIZMAR_CLONE_HELPER uint32_t EntryOf(double r, double g, double b)
     return (uint32_t(hue) << 16) | (uint32_t(saturation) << 8) | uint32_t(value);
 }
 
+// A row in which red equals green, where blue meets both at once: the rule in full.
 VIZMAR_VECTOR_CLONES
-void FillGreyishRow(uint32_t* row, double r, double g)
+void FillRowInFull(uint32_t* row, double r, double g)
 {
     for (int blue = 0; blue < kLevels; ++blue)
         row[blue] = EntryOf(r, g, kShares[blue]);
@@ -120,7 +121,7 @@ void FillRow(uint32_t* row, int red, int green)
     const double r = kShares[red];
     const double g = kShares[green];
     if (red == green) {
-        FillGreyishRow(row, r, g);
+        FillRowInFull(row, r, g);
         return;
     }
     const bool redLarger = red > green;
