@@ -1,0 +1,66 @@
+// Arbitrary bytes as the settings file: the 17 values are read without a crash, a file Qt
+// finds damaged leaves every default, and what was read comes back the same once saved.
+
+#include "app/CGlobal.h"
+#include "support/FuzzCheck.h"
+#include "support/FuzzFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+
+#include <tuple>
+
+namespace {
+using SettingsValues = decltype(std::tuple(QString(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0));
+
+SettingsValues Read()
+{
+    const CGlobal g;
+    return {g.DataPath, g.TransPreview, g.Startup, g.AutoCamStart, g.CamShutdown, g.CamSetting, g.BlockScreensaver,
+            g.Debug, g.Tutorial, g.Mirror, g.HsvH0, g.HsvH1, g.HsvV0, g.HsvV1, g.HsvS0, g.HsvS1, g.Fps};
+}
+
+// Qt keeps parsed settings files by path and notices a change only through the file's time
+// and size, so every input gets a store folder of its own; the one before is removed.
+QString FreshStoreFolder()
+{
+    static int inputNumber = 0;
+    const QDir fuzzFolder(FuzzFolder());
+    QDir(fuzzFolder.filePath(QString::number(inputNumber))).removeRecursively();
+    const QString folder = fuzzFolder.filePath(QString::number(++inputNumber));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    return folder;
+}
+
+const SettingsValues& Defaults()
+{
+    static const SettingsValues defaults = (FreshStoreFolder(), Read());
+    return defaults;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    const SettingsValues& defaults = Defaults();
+    const QString folder = FreshStoreFolder();
+    FuzzCheck(QDir().mkpath(folder + QStringLiteral("/Halvoren")), "the store folder is made");
+    const QString storePath = folder + QStringLiteral("/Halvoren/tarsel.conf");
+    QFile store(storePath);
+    FuzzCheck(store.open(QIODevice::WriteOnly) && store.write(reinterpret_cast<const char*>(data), qsizetype(size)) ==
+                                                      qsizetype(size),
+              "the fuzzer's settings file is written");
+    store.close();
+
+    const bool damaged = QSettings(storePath, QSettings::IniFormat).status() == QSettings::FormatError;
+    const SettingsValues read = Read();
+    if (damaged)
+        FuzzCheck(read == defaults, "a damaged settings file leaves the defaults");
+
+    {
+        CGlobal saved;
+        FuzzCheck(saved.WriteRegistry() == 1, "the settings are saved");
+    }
+    FuzzCheck(Read() == read, "saved settings read back as they were");
+    return 0;
+}
