@@ -8,6 +8,9 @@
 #include "support/FuzzCheck.h"
 #include "support/FuzzInput.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
 #include <linux/videodev2.h>
 
 #include <array>
@@ -37,6 +40,8 @@ void TakeDelivered(const V4l2PixelLayout& layout, int width, int height, const V
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     FuzzInput input(data, size);
+    // FFmpeg's complaints about broken input would fill the log and slow every run.
+    av_log_set_level(AV_LOG_QUIET);
     const uint32_t pixelFormat = kPixelFormats[input.Take<uint8_t>() % kPixelFormats.size()];
     const V4l2PixelLayout* layout = FindPixelLayout(pixelFormat);
     FuzzCheck(layout != nullptr, "every accepted format has a layout");

@@ -80,7 +80,7 @@ def pipeline_seeds():
     def options(mode, effect, mask, morphology, lens, source):
         return struct.pack("<IIBBIIBiI", mode, effect, mask, morphology, 2, 2, lens, 100, source)
 
-    start = struct.pack("<IIIIIII", 0, 60, 30, 225, 30, 225, 20)
+    start = struct.pack("<BIIIIIII", 0, 0, 60, 30, 225, 30, 225, 20)
     rgb = bytes((x * 37 + y * 11) & 0xFF for y in range(8) for x in range(8 * 3))
     for mode in range(6):
         frames = struct.pack("<I", 1)  # three frames

@@ -176,6 +176,17 @@ TEST_F(SettingsStoreTest, AStoreFileThatDoesNotParseLeavesAllDefaults)
     }
 }
 
+// Qt keeps a parsed file and reports its format error only to the first reader, so the
+// damage must be seen in the file itself for a second read to refuse it too.
+TEST_F(SettingsStoreTest, AnUnclosedSectionHeaderLeavesAllDefaultsOnEveryRead)
+{
+    WriteStoreFile("[General]\nHSV-H0=5\n[Broken=1\nMirror=0\n");
+    const CGlobal first;
+    ExpectDefaults(first);
+    const CGlobal second;
+    ExpectDefaults(second);
+}
+
 TEST_F(SettingsStoreTest, WriteReplacesAStoreFileThatCouldNotBeRead)
 {
     WriteStoreFile(QByteArray("\x00\xff[General\nHSV-H0=5\n[", 20));
