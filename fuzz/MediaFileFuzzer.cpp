@@ -26,8 +26,9 @@ void CheckFrame(AVIFileObj& reader, int position)
     const FrameRecord* frame = reader.GetFrame(position);
     if (frame == nullptr)
         return;
-    FrameRecord copy(frame->data(), frame->size());
-    FuzzCheck(copy.view().has_value(), "a frame handed out fits its header");
+    // Only looked at: a frame may hold up to 2^25 pixels, too many bytes to copy for a check.
+    const bool fits = ViewPixels(const_cast<uint8_t*>(frame->data()), frame->size()).has_value();
+    FuzzCheck(fits, "a frame handed out fits its header");
 }
 }  // namespace
 

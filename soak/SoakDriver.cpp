@@ -124,28 +124,57 @@ void SoakDriver::ClickColourPanel()
 
 int SoakDriver::Answer(QDialog& dialog)
 {
-    if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
-        // Yes three times in four, so that presets asked to go do go.
-        const bool yes = Below(4) != 0;
-        return box->standardButtons().testFlag(QMessageBox::Yes) ? (yes ? QMessageBox::Yes : QMessageBox::No)
-                                                                 : QMessageBox::Ok;
-    }
-    if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
-        if (m_mediaFiles.isEmpty() || Below(5) == 0)
-            return QDialog::Rejected;
-        files->selectFile(m_mediaFiles[Below(int(m_mediaFiles.size()))]);
-        return QDialog::Accepted;
-    }
-    if (auto* name = qobject_cast<CPresetDlg*>(&dialog)) {
-        if (auto* edit = name->findChild<QLineEdit*>()) {
-            QString text = QStringLiteral("soak");
-            for (int length = Below(4); length > 0; --length)
-                text += kTextCharacters[Below(int(kTextCharacters.size()))];
-            edit->setText(text);
-        }
-    }
+    if (auto* box = qobject_cast<QMessageBox*>(&dialog))
+        return AnswerMessageBox(*box);
+    if (auto* files = qobject_cast<QFileDialog*>(&dialog))
+        return ChooseFile(*files);
+    if (auto* name = qobject_cast<CPresetDlg*>(&dialog))
+        NamePreset(*name);
+    else
+        ++m_otherDialogs;
     if (Below(2) == 0)
         return QDialog::Rejected;
     dialog.accept();
     return dialog.result();
+}
+
+// Yes three times in four, so that presets asked to go do go.
+int SoakDriver::AnswerMessageBox(const QMessageBox& box)
+{
+    ++m_messageBoxes;
+    if (!box.standardButtons().testFlag(QMessageBox::Yes))
+        return QMessageBox::Ok;
+    return Below(4) != 0 ? QMessageBox::Yes : QMessageBox::No;
+}
+
+int SoakDriver::ChooseFile(QFileDialog& files)
+{
+    if (m_mediaFiles.isEmpty() || Below(5) == 0)
+        return QDialog::Rejected;
+    files.selectFile(m_mediaFiles[Below(int(m_mediaFiles.size()))]);
+    ++m_filesChosen;
+    return QDialog::Accepted;
+}
+
+void SoakDriver::NamePreset(CPresetDlg& name)
+{
+    ++m_presetNames;
+    if (auto* edit = name.findChild<QLineEdit*>()) {
+        QString text = QStringLiteral("soak");
+        for (int length = Below(4); length > 0; --length)
+            text += kTextCharacters[Below(int(kTextCharacters.size()))];
+        edit->setText(text);
+    }
+}
+
+QString SoakDriver::Summary() const
+{
+    return QStringLiteral("%1 actions; answered %2 message boxes, %3 preset names, %4 other dialogs; opened %5 "
+                          "files; %6 presets at the end")
+        .arg(m_steps)
+        .arg(m_messageBoxes)
+        .arg(m_presetNames)
+        .arg(m_otherDialogs)
+        .arg(m_filesChosen)
+        .arg(m_dialog.controlAs<QComboBox>(IDC_PRESET)->count());
 }

@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <random>
 
+class CPresetDlg;
 class CVizmarDlg;
 class QDialog;
+class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 // Drives the real main dialog at random, as a restless user would: clicks its buttons and
@@ -23,7 +26,8 @@ public:
     // Answers a dialog the program runs modally; returns its result.
     int Answer(QDialog& dialog);
 
-    int Steps() const { return m_steps; }
+    // What was done, for the run's summary.
+    QString Summary() const;
 
 private:
     template <class Widget>
@@ -36,10 +40,17 @@ private:
     void MoveSlider();
     void DragOnDisplay();
     void ClickColourPanel();
+    int AnswerMessageBox(const QMessageBox& box);
+    int ChooseFile(QFileDialog& files);
+    void NamePreset(CPresetDlg& name);
 
     CVizmarDlg& m_dialog;
     QWidget* m_exitButton = nullptr;
     std::mt19937 m_random;
     QStringList m_mediaFiles;
     int m_steps = 0;
+    int m_messageBoxes = 0;
+    int m_filesChosen = 0;
+    int m_presetNames = 0;
+    int m_otherDialogs = 0;
 };

@@ -1,7 +1,7 @@
 // The program's main dialog driven at random for a given time:
 //   vizmar_soak <seconds> <seed> <work folder> [video or picture files...]
 // Presets, settings and snapshots go to the work folder. Prints the seed and, at the end,
-// the number of actions taken.
+// what the driver did.
 
 #include "SoakDriver.h"
 
@@ -48,6 +48,6 @@ int main(int argc, char** argv)
     // close all the same, the run ends there.
     QObject::connect(&dialog, &QDialog::finished, &app, &QCoreApplication::quit);
     app.exec();
-    std::printf("soak: %d actions\n", driver.Steps());
+    std::printf("soak: %s\n", qPrintable(driver.Summary()));
     return 0;
 }
