@@ -29,10 +29,15 @@ cmake --preset fuzz
 cmake --build --preset fuzz -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 export QT_QPA_PLATFORM=offscreen
-# The targets write their files in a temporary folder; in memory when the machine has one.
+# The targets write their files in a temporary folder, in memory when the machine has one;
+# a target stopped by a finding leaves its folder behind, so the run has one of its own.
+memory=/tmp
 if [ -w /dev/shm ]; then
-  export TMPDIR=/dev/shm
+  memory=/dev/shm
 fi
+TMPDIR=$(mktemp -d "$memory/vizmar-fuzz-run.XXXXXX")
+export TMPDIR
+trap 'rm -rf "$TMPDIR"' EXIT
 found=0
 summary=()
 for target in "${targets[@]}"; do
