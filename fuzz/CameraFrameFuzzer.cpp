@@ -53,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     for (int i = 0; i < kFramesPerInput; ++i) {
         const uint32_t bytesUsed = input.Take<uint32_t>();
         const std::span<const uint8_t> mapped = input.TakeBytes(input.Take<uint16_t>());
-        const std::vector<uint8_t> buffer(mapped.begin(), mapped.begin() + std::min<std::size_t>(bytesUsed, mapped.size()));
+        // The capture thread hands on no more than the mapped buffer's length.
+        const std::size_t used = std::min<std::size_t>(bytesUsed, mapped.size());
+        const std::vector<uint8_t> buffer(mapped.begin(), mapped.begin() + used);
         if (const std::optional<VideoHeader> frame = converter.Convert(buffer.data(), buffer.size()))
             TakeDelivered(*layout, format.width, format.height, *frame);
     }

@@ -12,13 +12,15 @@
 #include <tuple>
 
 namespace {
+// "DataPath" and the 16 numbers.
 using SettingsValues = decltype(std::tuple(QString(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0));
 
 SettingsValues Read()
 {
-    const CGlobal g;
-    return {g.DataPath, g.TransPreview, g.Startup, g.AutoCamStart, g.CamShutdown, g.CamSetting, g.BlockScreensaver,
-            g.Debug, g.Tutorial, g.Mirror, g.HsvH0, g.HsvH1, g.HsvV0, g.HsvV1, g.HsvS0, g.HsvS1, g.Fps};
+    const CGlobal store;
+    return {store.DataPath, store.TransPreview, store.Startup, store.AutoCamStart, store.CamShutdown,
+            store.CamSetting, store.BlockScreensaver, store.Debug, store.Tutorial, store.Mirror,
+            store.HsvH0, store.HsvH1, store.HsvV0, store.HsvV1, store.HsvS0, store.HsvS1, store.Fps};
 }
 
 // Qt keeps parsed settings files by path and notices a change only through the file's time
