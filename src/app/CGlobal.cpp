@@ -51,8 +51,8 @@ constexpr std::array<NumberValue, 12> kWrittenAfterDataPath{{
 // QSettings reads what it can of a damaged file and does not always say so: it reports a
 // format error only to the first reader of a file it keeps parsed. A file with control bytes,
 // a line that is neither "[section]" nor "name=value" (a line opening with "[" is a header
-// and must close it), or a last line without its line end (QSettings ends every line it
-// writes) is taken as damaged.
+// and must close it, before any ";", which Qt reads as the start of a comment), or a last
+// line without its line end (QSettings ends every line it writes) is taken as damaged.
 bool IsWholeSettingsFile(const QString& path)
 {
     QFile file(path);
@@ -70,7 +70,7 @@ bool IsWholeSettingsFile(const QString& path)
         const bool hasControlBytes =
             std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
         const bool opensSection = line.startsWith('[');
-        const bool isSection = opensSection && line.endsWith(']');
+        const bool isSection = opensSection && line.endsWith(']') && !line.contains(';');
         if (hasControlBytes || (opensSection && !isSection) || (!isSection && !line.contains('=')))
             return false;
     }
