@@ -80,7 +80,8 @@ def pipeline_seeds():
     def options(mode, effect, mask, morphology, lens, source):
         return struct.pack("<IIBBIIBiI", mode, effect, mask, morphology, 2, 2, lens, 100, source)
 
-    start = struct.pack("<BIIIIIII", 0, 0, 60, 30, 225, 30, 225, 20)
+    # The default colour range (a first byte of 1 would bring one of its own), threshold 20.
+    start = struct.pack("<BI", 0, 20)
     rgb = bytes((x * 37 + y * 11) & 0xFF for y in range(8) for x in range(8 * 3))
     for mode in range(6):
         frames = struct.pack("<I", 1)  # three frames
