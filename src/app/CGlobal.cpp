@@ -48,9 +48,11 @@ constexpr std::array<NumberValue, 12> kWrittenAfterDataPath{{
     {"HSV-V1", &CGlobal::HsvV1},
 }};
 
-// QSettings reads what it can of a damaged file and does not always say so. A file with
-// control bytes, a line that is neither "[section]" nor "name=value", or a last line without
-// its line end (QSettings ends every line it writes) is taken as damaged.
+// QSettings reads what it can of a damaged file and does not always say so: it reports a
+// format error only to the first reader of a file it keeps parsed. A file with control bytes,
+// a line that is neither "[section]" nor "name=value" (a line opening with "[" is a header
+// and must close it, before any ";", which Qt reads as the start of a comment), or a last
+// line without its line end (QSettings ends every line it writes) is taken as damaged.
 bool IsWholeSettingsFile(const QString& path)
 {
     QFile file(path);
@@ -67,8 +69,9 @@ bool IsWholeSettingsFile(const QString& path)
             continue;
         const bool hasControlBytes =
             std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-        const bool isSection = line.startsWith('[') && line.endsWith(']');
-        if (hasControlBytes || (!isSection && !line.contains('=')))
+        const bool opensSection = line.startsWith('[');
+        const bool isSection = opensSection && line.endsWith(']') && !line.contains(';');
+        if (hasControlBytes || (opensSection && !isSection) || (!isSection && !line.contains('=')))
             return false;
     }
     return true;

@@ -176,6 +176,21 @@ TEST_F(SettingsStoreTest, AStoreFileThatDoesNotParseLeavesAllDefaults)
     }
 }
 
+// Qt keeps a parsed file and reports its format error only to the first reader, so the
+// damage must be seen in the file itself for a second read to refuse it too.
+TEST_F(SettingsStoreTest, AnUnclosedSectionHeaderLeavesAllDefaultsOnEveryRead)
+{
+    // Qt reads ";" as the start of a comment, also between a header's brackets.
+    for (const char* header : {"[Broken=1", "[Gen;x]"}) {
+        SCOPED_TRACE(header);
+        WriteStoreFile(QByteArray("[General]\nHSV-H0=5\n") + header + "\nMirror=0\n");
+        const CGlobal first;
+        ExpectDefaults(first);
+        const CGlobal second;
+        ExpectDefaults(second);
+    }
+}
+
 TEST_F(SettingsStoreTest, WriteReplacesAStoreFileThatCouldNotBeRead)
 {
     WriteStoreFile(QByteArray("\x00\xff[General\nHSV-H0=5\n[", 20));

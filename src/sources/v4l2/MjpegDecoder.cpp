@@ -9,6 +9,10 @@ extern "C" {
 
 namespace {
 
+// A damaged picture of a few bytes may announce any size, and the decoder would allocate and
+// clear it all before finding the picture broken. No camera sends more pixels than this.
+constexpr int64_t kMaxPicturePixels = int64_t(1) << 25;
+
 // The JPEG variants of the planar formats are deprecated in the scaler: use the plain
 // format and say that the range is full instead.
 AVPixelFormat WithoutJpegRange(AVPixelFormat format, bool& fullRange)
@@ -49,7 +53,10 @@ MjpegDecoder::MjpegDecoder()
     CodecContextPtr context(avcodec_alloc_context3(codec));
     m_frame.reset(av_frame_alloc());
     m_packet.reset(av_packet_alloc());
-    if (!context || !m_frame || !m_packet || avcodec_open2(context.get(), codec, nullptr) < 0)
+    if (!context || !m_frame || !m_packet)
+        return;
+    context->max_pixels = kMaxPicturePixels;
+    if (avcodec_open2(context.get(), codec, nullptr) < 0)
         return;
     m_context = std::move(context);
 }
