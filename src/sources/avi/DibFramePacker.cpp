@@ -2,6 +2,7 @@
 
 #include "imaging/FrameRecord.h"
 #include "sources/avi/DibRows.h"
+#include "sources/ffmpeg/BottomUpScaling.h"
 
 #include <limits>
 
@@ -82,18 +83,12 @@ bool DibFramePacker::Pack(const AVFrame& frame, bool rawStream, FrameRecord& rec
         PackRowsBottomUp(frame.data[0], frame.linesize[0], rowBytes, frame.height, record.pixels());
         return true;
     }
-    return ConvertBottomUp(frame, int(rowBytes), record.pixels());
+    return ConvertBottomUp(frame, record.pixels());
 }
 
-// The scaler writes straight into the record, last row first, so no frame is copied twice.
-bool DibFramePacker::ConvertBottomUp(const AVFrame& frame, int rowBytes, uint8_t* pixels)
+bool DibFramePacker::ConvertBottomUp(const AVFrame& frame, uint8_t* pixels)
 {
-    if (!PrepareScaler(frame))
-        return false;
-    uint8_t* const rows[4] = {pixels + std::size_t(frame.height - 1) * std::size_t(rowBytes), nullptr, nullptr,
-                              nullptr};
-    const int strides[4] = {-rowBytes, 0, 0, 0};
-    return sws_scale(m_scaler.get(), frame.data, frame.linesize, 0, frame.height, rows, strides) == frame.height;
+    return PrepareScaler(frame) && ScaleBottomUp(*m_scaler, frame, frame.width, frame.height, pixels, m_scratch);
 }
 
 bool DibFramePacker::PrepareScaler(const AVFrame& frame)

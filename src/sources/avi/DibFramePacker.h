@@ -3,6 +3,7 @@
 #include "sources/ffmpeg/FfmpegPointers.h"
 
 #include <cstdint>
+#include <vector>
 
 class FrameRecord;
 
@@ -20,7 +21,7 @@ public:
     bool Pack(const AVFrame& frame, bool rawStream, FrameRecord& record);
 
 private:
-    bool ConvertBottomUp(const AVFrame& frame, int rowBytes, uint8_t* pixels);
+    bool ConvertBottomUp(const AVFrame& frame, uint8_t* pixels);
     bool PrepareScaler(const AVFrame& frame);
 
     // What the scaler was made for; a frame that differs in any of these needs a new one.
@@ -35,4 +36,5 @@ private:
 
     ScalerPtr m_scaler;
     ScalerSettings m_scalerSettings;
+    std::vector<uint8_t> m_scratch;
 };

@@ -1,5 +1,7 @@
 #include "sources/v4l2/MjpegDecoder.h"
 
+#include "sources/ffmpeg/BottomUpScaling.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libswscale/swscale.h>
@@ -89,11 +91,7 @@ bool MjpegDecoder::ConvertFrame(int width, int height, uint8_t* destination)
     if (!m_scaler)
         return false;
     SetSourceRange(m_scaler.get(), fullRange);
-    // Writing from the last row up with a negative stride turns the picture bottom-up.
-    const int rowBytes = width * 3;
-    uint8_t* const planes[1] = {destination + std::size_t(height - 1) * std::size_t(rowBytes)};
-    const int strides[1] = {-rowBytes};
-    return sws_scale(m_scaler.get(), m_frame->data, m_frame->linesize, 0, m_frame->height, planes, strides) == height;
+    return ScaleBottomUp(*m_scaler, *m_frame, width, height, destination, m_scratch);
 }
 
 bool MjpegDecodingAvailable()

@@ -24,6 +24,7 @@ private:
     PacketPtr m_packet;
     ScalerPtr m_scaler;
     std::vector<uint8_t> m_padded;
+    std::vector<uint8_t> m_scratch;
 };
 
 // Whether this build's FFmpeg can open an MJPEG decoder: without one, MJPEG is not offered.
