@@ -209,10 +209,18 @@ VIZMAR_CLONE_HELPER BlockBytes GreyOf(const PixelBlock& b)
 // 1 << (v[i] % 8) for each byte: a lookup within each 16-byte lane.
 VIZMAR_CLONE_HELPER BlockBytes BitOfEach(BlockBytes v)
 {
+    const BlockBytes places = v & 7;
+#if defined(__clang__)
+    // Clang cannot shuffle by a vector of indices; only the fuzzing build uses it.
+    BlockBytes bits;
+    for (std::size_t i = 0; i < kBlockPixels; ++i)
+        bits[i] = uint8_t(1u << places[i]);
+    return bits;
+#else
     using namespace pixel_block;
     const Bytes16 bits = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
-    const BlockBytes places = v & 7;
     return Join<Bytes16, BlockBytes>(__builtin_shuffle(bits, Lane<0>(places, std::make_index_sequence<16>{})),
                                      __builtin_shuffle(bits, Lane<1>(places, std::make_index_sequence<16>{})),
                                      std::make_index_sequence<32>{});
+#endif
 }
