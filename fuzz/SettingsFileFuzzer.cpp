@@ -2,6 +2,7 @@
 // finds damaged leaves every default, and what was read comes back the same once saved.
 
 #include "app/CGlobal.h"
+#include "support/FuzzApplication.h"
 #include "support/FuzzCheck.h"
 #include "support/FuzzFolder.h"
 
@@ -35,8 +36,11 @@ QString FreshStoreFolder()
     return folder;
 }
 
+// The program reads its settings with its application running: a value stored as a
+// picture type (a QBitmap, say) needs one to be made at all.
 const SettingsValues& Defaults()
 {
+    EnsureFuzzApplication();
     static const SettingsValues defaults = (FreshStoreFolder(), Read());
     return defaults;
 }
