@@ -63,7 +63,10 @@ bool IsWholeSettingsFile(const QString& path)
         return true;
     if (!content.endsWith('\n'))
         return false;
-    for (const QByteArray& rawLine : content.split('\n')) {
+    // Qt ends a line at a carriage return as well.
+    QByteArray lines = content;
+    lines.replace('\r', '\n');
+    for (const QByteArray& rawLine : lines.split('\n')) {
         const QByteArray line = rawLine.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
             continue;

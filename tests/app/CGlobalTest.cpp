@@ -180,8 +180,9 @@ TEST_F(SettingsStoreTest, AStoreFileThatDoesNotParseLeavesAllDefaults)
 // damage must be seen in the file itself for a second read to refuse it too.
 TEST_F(SettingsStoreTest, AnUnclosedSectionHeaderLeavesAllDefaultsOnEveryRead)
 {
-    // Qt reads ";" as the start of a comment, also between a header's brackets.
-    for (const char* header : {"[Broken=1", "[Gen;x]"}) {
+    // Qt reads ";" as the start of a comment, also between a header's brackets, and ends a
+    // line at a carriage return too.
+    for (const char* header : {"[Broken=1", "[Gen;x]", "# note\r[Broken"}) {
         SCOPED_TRACE(header);
         WriteStoreFile(QByteArray("[General]\nHSV-H0=5\n") + header + "\nMirror=0\n");
         const CGlobal first;
