@@ -59,7 +59,6 @@ MjpegDecoder::MjpegDecoder()
     m_packet.reset(av_packet_alloc());
     if (!context || !m_frame || !m_packet)
         return;
-    context->max_pixels = kMaxPicturePixels;
     if (avcodec_open2(context.get(), codec, nullptr) < 0)
         return;
     m_context = std::move(context);
