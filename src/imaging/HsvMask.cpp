@@ -139,16 +139,6 @@ void KeepFlagged(const ImageView& target, std::size_t first, const uint8_t* flag
         KeepFlaggedPixels(pixels, target.bytesPerPixel, flags, count);
 }
 
-void BuildRangeMask(const ImageView& source, const HsvRange& range, std::vector<uint8_t>& mask)
-{
-    mask.resize(source.pixelCount());
-    const uint64_t* passBits = PassBitsFor(source, range);
-    if (passBits)
-        TestPixels(source, 0, mask.size(), passBits, mask.data());
-    else
-        std::fill(mask.begin(), mask.end(), 1);
-}
-
 }  // namespace
 
 int ApplyHsvMask(const ImageView& source, const ImageView& target, const HsvRange& range)
@@ -168,12 +158,24 @@ int ApplyHsvMask(const ImageView& source, const ImageView& target, const HsvRang
     return int(passing);
 }
 
-int MaskWithMorphology(const ImageView& source, const ImageView& target, int firstCount, int secondCount,
-                       WorkWindow& window, const HsvRange& range, MaskBuffers& buffers)
+const uint8_t* RangeMask(const ImageView& source, const HsvRange& range, MaskBuffers& buffers)
+{
+    std::vector<uint8_t>& mask = buffers.mask;
+    mask.resize(source.pixelCount());
+    const uint64_t* passBits = PassBitsFor(source, range);
+    if (passBits)
+        TestPixels(source, 0, mask.size(), passBits, mask.data());
+    else
+        std::fill(mask.begin(), mask.end(), 1);
+    return mask.data();
+}
+
+const uint8_t* MorphedRangeMask(const ImageView& source, int firstCount, int secondCount, WorkWindow& window,
+                                const HsvRange& range, MaskBuffers& buffers)
 {
     std::vector<uint8_t>& mask = buffers.mask;
     std::vector<uint8_t>& readCopy = buffers.readCopy;
-    BuildRangeMask(source, range, mask);
+    RangeMask(source, range, buffers);
     readCopy.resize(mask.size());
 
     // Each pass starts by copying what it reads into what it writes, so the first pass reads
@@ -181,12 +183,21 @@ int MaskWithMorphology(const ImageView& source, const ImageView& target, int fir
     MorphMask(mask.data(), readCopy.data(), source.width, source.height, kGrowMask, window, firstCount);
     // A first pass that changed nothing closes the window, and the second then leaves its
     // buffer alone: the result is the first pass's.
-    const std::size_t count = SharedPixelCount(source, target);
-    const uint8_t* result = readCopy.data();
-    if (window.top != window.bottom) {
-        MorphMask(readCopy.data(), mask.data(), source.width, source.height, kShrinkMask, window, secondCount);
-        result = mask.data();
-    }
-    KeepFlagged(target, 0, result, count);
-    return int(CountFlagged(result, count));
+    if (window.top == window.bottom)
+        return readCopy.data();
+    MorphMask(readCopy.data(), mask.data(), source.width, source.height, kShrinkMask, window, secondCount);
+    return mask.data();
+}
+
+int ApplyMask(const ImageView& target, std::size_t first, const uint8_t* flags, std::size_t count)
+{
+    KeepFlagged(target, first, flags, count);
+    return int(CountFlagged(flags, count));
+}
+
+int MaskWithMorphology(const ImageView& source, const ImageView& target, int firstCount, int secondCount,
+                       WorkWindow& window, const HsvRange& range, MaskBuffers& buffers)
+{
+    const uint8_t* result = MorphedRangeMask(source, firstCount, secondCount, window, range, buffers);
+    return ApplyMask(target, 0, result, SharedPixelCount(source, target));
 }

@@ -21,3 +21,13 @@ struct MaskBuffers {
 // the target. Returns the number of pixels left in the mask.
 int MaskWithMorphology(const ImageView& source, const ImageView& target, int firstCount, int secondCount,
                        WorkWindow& window, const HsvRange& range, MaskBuffers& buffers);
+
+// The masks that ApplyHsvMask and MaskWithMorphology apply, without applying them: one byte per
+// source pixel, 0 for a pixel to blacken. They lie in the buffers until their next use.
+const uint8_t* RangeMask(const ImageView& source, const HsvRange& range, MaskBuffers& buffers);
+const uint8_t* MorphedRangeMask(const ImageView& source, int firstCount, int secondCount, WorkWindow& window,
+                                const HsvRange& range, MaskBuffers& buffers);
+
+// Blackens the target's pixels first to first + count − 1 whose flag (flags[0] being pixel
+// first's) is 0. Returns how many of the flags are set.
+int ApplyMask(const ImageView& target, std::size_t first, const uint8_t* flags, std::size_t count);

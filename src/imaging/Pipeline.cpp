@@ -3,6 +3,7 @@
 #include "imaging/BitmapFile.h"
 #include "imaging/EffectFilters.h"
 #include "imaging/LensCorrection.h"
+#include "imaging/MaskedOutput.h"
 #include "imaging/Mirror.h"
 #include "imaging/Morphology.h"
 
@@ -144,6 +145,42 @@ std::optional<int> RunMaskAndMorphology(const ImageView& frame, PipelineState& s
     return std::nullopt;
 }
 
+// As is with the mask on and no lens, the frame is still as it arrived when its mask is made,
+// so the copies and the last stages can share one pass over it.
+bool IsMaskedAsIs(const PipelineOptions& options)
+{
+    return options.inputMode == kAsIs && options.mask && !options.lens;
+}
+
+int RunMaskedAsIs(FrameRecord& frame, const ImageView& view, PipelineState& state, const PipelineOptions& options)
+{
+    WorkWindow window{0, 0, view.width, view.height};
+    const uint8_t* flags = options.morphology
+                               ? MorphedRangeMask(view, options.erosionCount, options.dilationCount, window,
+                                                  state.hsvRange, state.maskBuffers)
+                               : RangeMask(view, state.hsvRange, state.maskBuffers);
+    FrameRecord& lastOutput = state.bufferSet[kLastOutputBuffer];
+    std::memcpy(state.unprocessedCopy.data(), frame.data(), kBitmapHeaderSize);
+    std::memcpy(lastOutput.data(), frame.data(), kBitmapHeaderSize);
+    return FinishMaskedFrame(view, flags, state.unprocessedCopy.pixels(), lastOutput.pixels(),
+                             options.sourceMode == kCameraSource);
+}
+
+// Every stage in turn. Returns the number of pixels that pass the mask while it is on.
+std::optional<int> RunStages(FrameRecord& frame, const ImageView& view, PipelineState& state,
+                             const PipelineOptions& options, bool every20th)
+{
+    CopyRecord(frame, state.unprocessedCopy, view.byteCount());
+    RunInputMode(view, state, options, every20th);
+    const std::optional<int> passing = RunMaskAndMorphology(view, state, options);
+    if (options.lens)
+        CorrectLens(view, options.lensParameter, state.lensMap, state.scratch);
+    if (options.sourceMode == kCameraSource)
+        MirrorFrame(view);
+    CopyRecord(frame, state.bufferSet[kLastOutputBuffer], view.byteCount());
+    return passing;
+}
+
 std::optional<std::string> ServeSnapshot(const FrameRecord& frame, PipelineState& state, const FrameContext& context)
 {
     if (!state.snapshotRequest)
@@ -201,16 +238,9 @@ FrameReport ProcessFrame(FrameRecord& frame, PipelineState& state, const Pipelin
 
     const BitmapInfoHeader header = frame.header();
     PrepareBuffers(state, header, *view);
-    CopyRecord(frame, state.unprocessedCopy, view->byteCount());
-
     const bool every20th = CountFrame(state);
-    RunInputMode(*view, state, options, every20th);
-    const std::optional<int> passing = RunMaskAndMorphology(*view, state, options);
-    if (options.lens)
-        CorrectLens(*view, options.lensParameter, state.lensMap, state.scratch);
-    if (options.sourceMode == kCameraSource)
-        MirrorFrame(*view);
-    CopyRecord(frame, state.bufferSet[kLastOutputBuffer], view->byteCount());
+    const std::optional<int> passing = IsMaskedAsIs(options) ? RunMaskedAsIs(frame, *view, state, options)
+                                                             : RunStages(frame, *view, state, options, every20th);
     report.snapshotPath = ServeSnapshot(frame, state, context);
 
     report.processed = true;
