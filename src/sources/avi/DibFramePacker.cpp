@@ -3,6 +3,7 @@
 #include "imaging/FrameRecord.h"
 #include "sources/avi/DibRows.h"
 #include "sources/ffmpeg/BottomUpScaling.h"
+#include "sources/ffmpeg/ScalerSource.h"
 
 #include <limits>
 
@@ -16,27 +17,6 @@ namespace {
 
 // biSizeImage is a 32-bit field.
 constexpr uint64_t kMaxPixelBytes = std::numeric_limits<uint32_t>::max() - kBitmapHeaderSize;
-
-struct ScalerSource {
-    AVPixelFormat format;
-    bool fullRange;
-};
-
-// The JPEG-range YUV formats are the plain ones with full-range levels; naming the range
-// explicitly keeps the colour details in one place.
-ScalerSource SourceOf(const AVFrame& frame)
-{
-    const auto format = static_cast<AVPixelFormat>(frame.format);
-    const bool tagged = frame.color_range == AVCOL_RANGE_JPEG;
-    switch (format) {
-    case AV_PIX_FMT_YUVJ420P: return {AV_PIX_FMT_YUV420P, true};
-    case AV_PIX_FMT_YUVJ422P: return {AV_PIX_FMT_YUV422P, true};
-    case AV_PIX_FMT_YUVJ444P: return {AV_PIX_FMT_YUV444P, true};
-    case AV_PIX_FMT_YUVJ440P: return {AV_PIX_FMT_YUV440P, true};
-    case AV_PIX_FMT_YUVJ411P: return {AV_PIX_FMT_YUV411P, true};
-    default: return {format, tagged};
-    }
-}
 
 bool IsYuv(AVPixelFormat format)
 {
@@ -93,7 +73,7 @@ bool DibFramePacker::ConvertBottomUp(const AVFrame& frame, uint8_t* pixels)
 
 bool DibFramePacker::PrepareScaler(const AVFrame& frame)
 {
-    const ScalerSource source = SourceOf(frame);
+    const ScalerSource source = ScalerSourceOf(frame);
     const ScalerSettings settings{frame.width, frame.height, source.format, frame.colorspace, source.fullRange};
     if (m_scaler && settings == m_scalerSettings)
         return true;

@@ -1,6 +1,7 @@
 #include "sources/v4l2/MjpegDecoder.h"
 
 #include "sources/ffmpeg/BottomUpScaling.h"
+#include "sources/ffmpeg/ScalerSource.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -16,20 +17,6 @@ namespace {
 constexpr int64_t kMaxPicturePixels = int64_t(1) << 25;
 // A camera sends pictures of the size it was set to; one many times larger is damaged.
 constexpr int64_t kMaxPictureToFrameRatio = 4;
-
-// The JPEG variants of the planar formats are deprecated in the scaler: use the plain
-// format and say that the range is full instead.
-AVPixelFormat WithoutJpegRange(AVPixelFormat format, bool& fullRange)
-{
-    switch (format) {
-    case AV_PIX_FMT_YUVJ420P: fullRange = true; return AV_PIX_FMT_YUV420P;
-    case AV_PIX_FMT_YUVJ422P: fullRange = true; return AV_PIX_FMT_YUV422P;
-    case AV_PIX_FMT_YUVJ444P: fullRange = true; return AV_PIX_FMT_YUV444P;
-    case AV_PIX_FMT_YUVJ440P: fullRange = true; return AV_PIX_FMT_YUV440P;
-    case AV_PIX_FMT_YUVJ411P: fullRange = true; return AV_PIX_FMT_YUV411P;
-    default: return format;
-    }
-}
 
 void SetSourceRange(SwsContext* scaler, bool fullRange)
 {
@@ -86,13 +73,12 @@ bool MjpegDecoder::DecodeBottomUp(const uint8_t* data, std::size_t length, int w
 
 bool MjpegDecoder::ConvertFrame(int width, int height, uint8_t* destination)
 {
-    bool fullRange = m_frame->color_range == AVCOL_RANGE_JPEG;
-    const AVPixelFormat format = WithoutJpegRange(static_cast<AVPixelFormat>(m_frame->format), fullRange);
-    m_scaler.reset(sws_getCachedContext(m_scaler.release(), m_frame->width, m_frame->height, format, width, height,
-                                       AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    const ScalerSource source = ScalerSourceOf(*m_frame);
+    m_scaler.reset(sws_getCachedContext(m_scaler.release(), m_frame->width, m_frame->height, source.format, width,
+                                       height, AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!m_scaler)
         return false;
-    SetSourceRange(m_scaler.get(), fullRange);
+    SetSourceRange(m_scaler.get(), source.fullRange);
     return ScaleBottomUp(*m_scaler, *m_frame, width, height, destination, m_scratch);
 }
 
