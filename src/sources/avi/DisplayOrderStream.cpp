@@ -74,7 +74,7 @@ bool DisplayOrderStream::IndexFrames(const Progress& progress)
 
 bool DisplayOrderStream::OpenDecoder()
 {
-    m_decoder = OpenVideoDecoder(*m_stream, kMaxFramePixels);
+    m_decoder = OpenVideoDecoder(*m_stream);
     m_packet.reset(av_packet_alloc());
     return m_frames.Allocate() && m_decoder && m_packet;
 }

@@ -23,10 +23,6 @@ public:
     // Told the share of the file read so far (0 to 100); answers false to stop reading.
     using Progress = std::function<bool(int percent)>;
 
-    // The largest frame (width × height) decoded: 8K video fits; a header that claims more
-    // is refused rather than allowed to allocate gigabytes.
-    static constexpr int64_t kMaxFramePixels = int64_t(1) << 25;
-
     // Reads the file at path that format has open.
     DisplayOrderStream(QString path, FormatContextPtr format);
 

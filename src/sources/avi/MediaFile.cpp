@@ -66,7 +66,7 @@ AVStream* SelectFirstVideoStream(AVFormatContext& format)
     return video;
 }
 
-CodecContextPtr OpenVideoDecoder(const AVStream& stream, std::optional<int64_t> maxPixels)
+CodecContextPtr OpenVideoDecoder(const AVStream& stream)
 {
     const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
     if (codec == nullptr)
@@ -75,8 +75,7 @@ CodecContextPtr OpenVideoDecoder(const AVStream& stream, std::optional<int64_t> 
     if (!decoder || avcodec_parameters_to_context(decoder.get(), stream.codecpar) < 0)
         return {};
     decoder->pkt_timebase = stream.time_base;
-    if (maxPixels)
-        decoder->max_pixels = *maxPixels;
+    decoder->max_pixels = kMaxFramePixels;
     if (avcodec_open2(decoder.get(), codec, nullptr) != 0)
         return {};
     return decoder;

@@ -5,7 +5,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <optional>
 
 struct AVStream;
 
@@ -18,6 +17,10 @@ bool IsAviFile(const AVFormatContext& format);
 // skips them. nullptr when there is none.
 AVStream* SelectFirstVideoStream(AVFormatContext& format);
 
-// An open decoder for stream; maxPixels, when given, is the largest frame (width × height)
-// it may allocate. Empty when the format has no decoder or it cannot be opened.
-CodecContextPtr OpenVideoDecoder(const AVStream& stream, std::optional<int64_t> maxPixels = std::nullopt);
+// The largest frame (width × height) a decoder allocates: 8K video fits; a damaged frame of a
+// few bytes that claims more is refused rather than allowed to allocate gigabytes.
+constexpr int64_t kMaxFramePixels = int64_t(1) << 25;
+
+// An open decoder for stream that refuses frames above kMaxFramePixels. Empty when the format
+// has no decoder or it cannot be opened.
+CodecContextPtr OpenVideoDecoder(const AVStream& stream);
