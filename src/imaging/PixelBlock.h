@@ -136,23 +136,50 @@ constexpr int SpreadPart(int j)
 
 static_assert(kBlockLanes == 2, "a block loads and stores two runs");
 
+namespace pixel_block {
+
+// The 96 bytes of a block are read and written as three 32-byte vectors, stream bytes 0-31,
+// 32-63 and 64-95. Part 0 is the first lane of the first and the second lane of the second,
+// part 2 the first lane of the second and the second lane of the third: blends. Only part 1,
+// the second lane of the first and the first lane of the third, needs a lane shuffle.
+constexpr int FirstLaneOfASecondLaneOfB(int j)
+{
+    return j < 16 ? j : int(kBlockPixels) + j;
+}
+
+constexpr int SecondLaneOfAFirstLaneOfB(int j)
+{
+    return j < 16 ? 16 + j : int(kBlockPixels) + j - 16;
+}
+
+constexpr int FirstLanesOfAAndB(int j)
+{
+    return j < 16 ? j : int(kBlockPixels) + j - 16;
+}
+
+constexpr int SecondLanesOfAAndB(int j)
+{
+    return j < 16 ? 16 + j : int(kBlockPixels) + j;
+}
+
+}  // namespace pixel_block
+
 VIZMAR_CLONE_HELPER PixelBlock LoadPixelBlock(const uint8_t* bytes)
 {
     using namespace pixel_block;
-    PixelBlock block;
-    for (int k = 0; k < 3; ++k)
-        block.part[k] = Join<Bytes16, BlockBytes>(Load16(bytes + 16 * k), Load16(bytes + 48 + 16 * k),
-                                                  std::make_index_sequence<32>{});
-    return block;
+    const BlockBytes low = LoadBytes(bytes);
+    const BlockBytes middle = LoadBytes(bytes + 32);
+    const BlockBytes high = LoadBytes(bytes + 64);
+    return {{Shuffle<FirstLaneOfASecondLaneOfB>(low, middle), Shuffle<SecondLaneOfAFirstLaneOfB>(low, high),
+             Shuffle<FirstLaneOfASecondLaneOfB>(middle, high)}};
 }
 
 VIZMAR_CLONE_HELPER void StorePixelBlock(uint8_t* bytes, const PixelBlock& block)
 {
     using namespace pixel_block;
-    for (int k = 0; k < 3; ++k) {
-        Store16(bytes + 16 * k, Lane<0>(block.part[k], std::make_index_sequence<16>{}));
-        Store16(bytes + 48 + 16 * k, Lane<1>(block.part[k], std::make_index_sequence<16>{}));
-    }
+    StoreBytes(bytes, Shuffle<FirstLanesOfAAndB>(block.part[0], block.part[1]));
+    StoreBytes(bytes + 32, Shuffle<FirstLaneOfASecondLaneOfB>(block.part[2], block.part[0]));
+    StoreBytes(bytes + 64, Shuffle<SecondLanesOfAAndB>(block.part[1], block.part[2]));
 }
 
 // Byte c of each pixel, in pixel order.
