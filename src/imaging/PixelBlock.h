@@ -93,36 +93,46 @@ constexpr int PlaceInLane(int j)
     return j % 16;
 }
 
-// Byte c of pixel p of a run is stream byte 3p + c: the channel takes part 0 and 1's bytes of
-// it first (any byte of part 2's share standing in), then part 2's.
-template <int c>
-constexpr int ChannelFromParts01(int j)
+// Byte j of a lane of part k is stream byte 16k + j of its run, which belongs to channel
+// (16k + j) % 3 = (k + j) % 3. So at each place j exactly one part holds a byte of channel c,
+// part (c − j) mod 3, and a blend of the three parts gathers all sixteen bytes of the channel
+// in a run; byte 3p + c of the run, pixel p's, lies at place (3p + c) % 16, from where one
+// shuffle within each lane sorts the gathered bytes into pixel order, and back.
+constexpr int PartHoldingChannel(int c, int j)
 {
-    const int s = 3 * PlaceInLane(j) + c;
-    return s < 32 ? (s / 16) * int(kBlockPixels) + LaneOf(j) * 16 + s % 16 : LaneOf(j) * 16;
+    return ((c - PlaceInLane(j)) % 3 + 3) % 3;
 }
 
 template <int c>
-constexpr int ChannelWithPart2(int j)
+constexpr int PlaceOfPixelByte(int j)
 {
-    const int s = 3 * PlaceInLane(j) + c;
-    return s < 32 ? j : int(kBlockPixels) + LaneOf(j) * 16 + (s - 32);
+    return LaneOf(j) * 16 + (3 * PlaceInLane(j) + c) % 16;
 }
 
-// Byte j of part k stands for stream byte s = 16k + j of its run, byte s % 3 of pixel s / 3:
-// taken from the first two channels, then from the third.
-template <int k>
-constexpr int InterleaveFirstTwo(int j)
+// The pixel whose byte of channel c lies at place j of the gathered channel.
+template <int c>
+constexpr int PixelOfPlace(int j)
 {
-    const int s = 16 * k + PlaceInLane(j);
-    return (s % 3 == 1 ? int(kBlockPixels) : 0) + LaneOf(j) * 16 + s / 3;
+    int pixel = 0;
+    while ((3 * pixel + c) % 16 != PlaceInLane(j))
+        ++pixel;
+    return LaneOf(j) * 16 + pixel;
 }
 
-template <int k>
-constexpr int InterleaveThird(int j)
+// 0xFF at the places where part k holds a byte of channel c.
+template <int c, int k>
+VIZMAR_CLONE_HELPER BlockBytes ChannelPlaces()
 {
-    const int s = 16 * k + PlaceInLane(j);
-    return s % 3 == 2 ? int(kBlockPixels) + LaneOf(j) * 16 + s / 3 : j;
+    BlockBytes places;
+    for (int j = 0; j < int(kBlockPixels); ++j)
+        places[j] = PartHoldingChannel(c, j) == k ? 0xFF : 0;
+    return places;
+}
+
+template <int c>
+VIZMAR_CLONE_HELPER BlockBytes GatherChannel(const BlockBytes (&part)[3])
+{
+    return (part[0] & ChannelPlaces<c, 0>()) | (part[1] & ChannelPlaces<c, 1>()) | (part[2] & ChannelPlaces<c, 2>());
 }
 
 // Byte j of part k stands for stream byte 16k + j of its run, a byte of pixel (16k + j) / 3.
@@ -130,6 +140,15 @@ template <int k>
 constexpr int SpreadPart(int j)
 {
     return LaneOf(j) * 16 + (16 * k + PlaceInLane(j)) / 3;
+}
+
+// Part k of the block whose gathered channels are given: each place from the channel whose
+// byte part k holds there.
+template <int k>
+VIZMAR_CLONE_HELPER BlockBytes ScatterToPart(const BlockBytes (&gathered)[3])
+{
+    return (gathered[0] & ChannelPlaces<0, k>()) | (gathered[1] & ChannelPlaces<1, k>()) |
+           (gathered[2] & ChannelPlaces<2, k>());
 }
 
 }  // namespace pixel_block
@@ -187,7 +206,8 @@ template <int c>
 VIZMAR_CLONE_HELPER BlockBytes Channel(const PixelBlock& b)
 {
     using namespace pixel_block;
-    return Shuffle<ChannelWithPart2<c>>(Shuffle<ChannelFromParts01<c>>(b.part[0], b.part[1]), b.part[2]);
+    const BlockBytes gathered = GatherChannel<c>(b.part);
+    return Shuffle<PlaceOfPixelByte<c>>(gathered, gathered);
 }
 
 // A block whose pixels carry the given byte, pixel i's, in all three of their bytes.
@@ -201,9 +221,9 @@ VIZMAR_CLONE_HELPER PixelBlock Spread(BlockBytes v)
 VIZMAR_CLONE_HELPER PixelBlock Interleave(BlockBytes b0, BlockBytes b1, BlockBytes b2)
 {
     using namespace pixel_block;
-    return {{Shuffle<InterleaveThird<0>>(Shuffle<InterleaveFirstTwo<0>>(b0, b1), b2),
-             Shuffle<InterleaveThird<1>>(Shuffle<InterleaveFirstTwo<1>>(b0, b1), b2),
-             Shuffle<InterleaveThird<2>>(Shuffle<InterleaveFirstTwo<2>>(b0, b1), b2)}};
+    const BlockBytes gathered[3] = {Shuffle<PixelOfPlace<0>>(b0, b0), Shuffle<PixelOfPlace<1>>(b1, b1),
+                                    Shuffle<PixelOfPlace<2>>(b2, b2)};
+    return {{ScatterToPart<0>(gathered), ScatterToPart<1>(gathered), ScatterToPart<2>(gathered)}};
 }
 
 // The block with byte 0 of pixel i replaced by v[i]; the other bytes stay.
