@@ -57,13 +57,13 @@ std::size_t WholeBlocks(const ImageView& frame)
 }
 
 // The grey of each pixel of a block, after storing it over the previous grey and returning the
-// absolute change from it.
+// absolute change from it; in byte 0 order, as the frame's block gets it back by a spread.
 VIZMAR_CLONE_HELPER BlockBytes GreyChangeOfBlock(uint8_t* previousGrey, const PixelBlock& pixels)
 {
-    const BlockBytes grey = GreyOf(pixels);
+    const BlockBytes grey = GreyInByte0Order(pixels);
     const PixelBlock previous = LoadPixelBlock(previousGrey);
-    const BlockBytes old = Channel<0>(previous);
-    StorePixelBlock(previousGrey, WithChannel0(previous, grey));
+    const BlockBytes old = ChannelInByte0Order<0>(previous);
+    StorePixelBlock(previousGrey, WithByte0FromByte0Order(previous, grey));
     return grey > old ? grey - old : old - grey;
 }
 
@@ -71,7 +71,7 @@ VIZMAR_VECTOR_CLONES void GreyBlocks(uint8_t* pixels, std::size_t blocks)
 {
     for (std::size_t b = 0; b < blocks; ++b) {
         uint8_t* bytes = pixels + b * kBlockBytes;
-        StorePixelBlock(bytes, Spread(GreyOf(LoadPixelBlock(bytes))));
+        StorePixelBlock(bytes, SpreadFromByte0Order(GreyInByte0Order(LoadPixelBlock(bytes))));
     }
 }
 
@@ -80,7 +80,8 @@ VIZMAR_VECTOR_CLONES void DeltaBlocks(uint8_t* previousGrey, uint8_t* pixels, st
 {
     for (std::size_t b = 0; b < blocks; ++b) {
         uint8_t* bytes = pixels + b * kBlockBytes;
-        StorePixelBlock(bytes, Spread(GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes))));
+        StorePixelBlock(bytes, SpreadFromByte0Order(
+                                   GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes))));
     }
 }
 
@@ -90,7 +91,7 @@ VIZMAR_VECTOR_CLONES void BinaryBlocks(uint8_t* previousGrey, uint8_t* pixels, s
     for (std::size_t b = 0; b < blocks; ++b) {
         uint8_t* bytes = pixels + b * kBlockBytes;
         const BlockBytes change = GreyChangeOfBlock(previousGrey + b * kBlockBytes, LoadPixelBlock(bytes));
-        StorePixelBlock(bytes, Spread(reinterpret_cast<BlockBytes>(change > threshold)));
+        StorePixelBlock(bytes, SpreadFromByte0Order(reinterpret_cast<BlockBytes>(change > threshold)));
     }
 }
 

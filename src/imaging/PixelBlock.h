@@ -142,6 +142,21 @@ constexpr int SpreadPart(int j)
     return LaneOf(j) * 16 + (16 * k + PlaceInLane(j)) / 3;
 }
 
+// Byte 0 order: pixel p's value at place 3p % 16 of its lane, where the gathered channel 0
+// holds it. Channel c is brought there from its own gathered places.
+template <int c>
+constexpr int FromChannelToByte0Order(int j)
+{
+    return LaneOf(j) * 16 + (PlaceInLane(PixelOfPlace<0>(j)) * 3 + c) % 16;
+}
+
+// Byte j of part k stands for a byte of pixel (16k + j) / 3, taken from byte 0 order.
+template <int k>
+constexpr int SpreadPartFromByte0Order(int j)
+{
+    return LaneOf(j) * 16 + (3 * ((16 * k + PlaceInLane(j)) / 3)) % 16;
+}
+
 // Part k of the block whose gathered channels are given: each place from the channel whose
 // byte part k holds there.
 template <int k>
@@ -226,31 +241,59 @@ VIZMAR_CLONE_HELPER PixelBlock Interleave(BlockBytes b0, BlockBytes b1, BlockByt
     return {{ScatterToPart<0>(gathered), ScatterToPart<1>(gathered), ScatterToPart<2>(gathered)}};
 }
 
-// The block with byte 0 of pixel i replaced by v[i]; the other bytes stay.
-VIZMAR_CLONE_HELPER PixelBlock WithChannel0(const PixelBlock& b, BlockBytes v)
+// (306 R + 601 G + 117 B) >> 10 of the pixels whose channels are given, in any one order, in
+// 16-bit lanes: with T = 50 R + 89 G + 117 B (below 65536), the sum is 256 R + 512 G + T, and
+// dropping T's multiples of 1024 first keeps every intermediate below 65536.
+VIZMAR_CLONE_HELPER BlockBytes GreyOfChannels(BlockBytes blueBytes, BlockBytes greenBytes, BlockBytes redBytes)
 {
-    const PixelBlock spread = Spread(v);
-    PixelBlock out;
-    for (int k = 0; k < 3; ++k) {
-        BlockBytes isByte0;
-        for (int j = 0; j < int(kBlockPixels); ++j)
-            isByte0[j] = (16 * k + j % 16) % 3 == 0 ? 0xFF : 0;
-        out.part[k] = (spread.part[k] & isByte0) | (b.part[k] & ~isByte0);
-    }
-    return out;
-}
-
-// (306 R + 601 G + 117 B) >> 10 in 16-bit lanes: with T = 50 R + 89 G + 117 B (below 65536),
-// the sum is 256 R + 512 G + T, and dropping T's multiples of 1024 first keeps every
-// intermediate below 65536.
-VIZMAR_CLONE_HELPER BlockBytes GreyOf(const PixelBlock& b)
-{
-    const BlockWords blue = __builtin_convertvector(Channel<0>(b), BlockWords);
-    const BlockWords green = __builtin_convertvector(Channel<1>(b), BlockWords);
-    const BlockWords red = __builtin_convertvector(Channel<2>(b), BlockWords);
+    const BlockWords blue = __builtin_convertvector(blueBytes, BlockWords);
+    const BlockWords green = __builtin_convertvector(greenBytes, BlockWords);
+    const BlockWords red = __builtin_convertvector(redBytes, BlockWords);
     const BlockWords t = 50 * red + 89 * green + 117 * blue;
     const BlockWords grey = (t >> 10) + ((64 * red + 128 * green + ((t & 1023) >> 2)) >> 8);
     return __builtin_convertvector(grey, BlockBytes);
+}
+
+// The grey of each pixel, in pixel order.
+VIZMAR_CLONE_HELPER BlockBytes GreyOf(const PixelBlock& b)
+{
+    return GreyOfChannels(Channel<0>(b), Channel<1>(b), Channel<2>(b));
+}
+
+// Work that ends in the block's own pixels is done in byte 0 order, which saves the shuffles
+// into pixel order and back: channel 0 is there after its blend alone.
+template <int c>
+VIZMAR_CLONE_HELPER BlockBytes ChannelInByte0Order(const PixelBlock& b)
+{
+    using namespace pixel_block;
+    const BlockBytes gathered = GatherChannel<c>(b.part);
+    if constexpr (c == 0)
+        return gathered;
+    else
+        return Shuffle<FromChannelToByte0Order<c>>(gathered, gathered);
+}
+
+VIZMAR_CLONE_HELPER BlockBytes GreyInByte0Order(const PixelBlock& b)
+{
+    return GreyOfChannels(ChannelInByte0Order<0>(b), ChannelInByte0Order<1>(b), ChannelInByte0Order<2>(b));
+}
+
+// Spread for a value in byte 0 order.
+VIZMAR_CLONE_HELPER PixelBlock SpreadFromByte0Order(BlockBytes v)
+{
+    using namespace pixel_block;
+    return {{Shuffle<SpreadPartFromByte0Order<0>>(v, v), Shuffle<SpreadPartFromByte0Order<1>>(v, v),
+             Shuffle<SpreadPartFromByte0Order<2>>(v, v)}};
+}
+
+// The block with byte 0 of each pixel replaced by its value in v, which is in byte 0 order;
+// the other bytes stay.
+VIZMAR_CLONE_HELPER PixelBlock WithByte0FromByte0Order(const PixelBlock& b, BlockBytes v)
+{
+    using namespace pixel_block;
+    return {{(b.part[0] & ~ChannelPlaces<0, 0>()) | (v & ChannelPlaces<0, 0>()),
+             (b.part[1] & ~ChannelPlaces<0, 1>()) | (v & ChannelPlaces<0, 1>()),
+             (b.part[2] & ~ChannelPlaces<0, 2>()) | (v & ChannelPlaces<0, 2>())}};
 }
 
 // 1 << (v[i] % 8) for each byte: a lookup within each 16-byte lane.
