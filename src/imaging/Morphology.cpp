@@ -242,6 +242,28 @@ void CopyRows(const uint8_t* from, uint8_t* to, std::size_t rowBytes, int first,
     std::copy_n(from + start, std::size_t(end - first) * rowBytes, to + start);
 }
 
+// Fills the mask from the read copy before the first iteration, where that iteration will not
+// write: everywhere without one, else the rows outside those it works and, in those rows, the
+// bytes left and right of the window. A full-frame window leaves nothing to copy.
+void CopyWhatTheFirstIterationKeeps(const uint8_t* readCopy, uint8_t* mask, int width, int height,
+                                    const WindowTracker& w, int count)
+{
+    const auto rowBytes = std::size_t(width);
+    const int firstRow = w.top + 1;
+    const int endRow = w.bottom - 1;
+    if (count <= 0 || firstRow >= endRow) {
+        CopyRows(readCopy, mask, rowBytes, 0, height);
+        return;
+    }
+    CopyRows(readCopy, mask, rowBytes, 0, firstRow);
+    CopyRows(readCopy, mask, rowBytes, endRow, height);
+    for (int y = firstRow; y < endRow; ++y) {
+        const std::size_t row = std::size_t(y) * rowBytes;
+        std::copy_n(readCopy + row, w.left, mask + row);
+        std::copy_n(readCopy + row + std::size_t(w.right), width - w.right, mask + row + std::size_t(w.right));
+    }
+}
+
 void PaintPixel(const ImageView& frame, int y, int x, uint8_t level)
 {
     std::fill_n(frame.pixel(y, x), frame.bytesPerPixel, level);
@@ -345,7 +367,7 @@ void MorphMask(uint8_t* readCopy, uint8_t* mask, int width, int height, int mode
     width = std::max(width, 0);
     height = std::max(height, 0);
     WindowTracker w = TrackInsideFrame(window, width, height);
-    std::copy_n(readCopy, std::size_t(width) * std::size_t(height), mask);
+    CopyWhatTheFirstIterationKeeps(readCopy, mask, width, height, w, count);
     ClearMaskRow(mask, width, height, w.top);
     if (mode == kShrinkMask)
         MorphMaskIn<kShrinkMask>(readCopy, mask, width, height, w, count);
