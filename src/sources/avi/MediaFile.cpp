@@ -1,5 +1,7 @@
 #include "sources/avi/MediaFile.h"
 
+#include "sources/ffmpeg/DecoderLimits.h"
+
 #include <QFile>
 
 #include <cstring>
@@ -75,7 +77,7 @@ CodecContextPtr OpenVideoDecoder(const AVStream& stream)
     if (!decoder || avcodec_parameters_to_context(decoder.get(), stream.codecpar) < 0)
         return {};
     decoder->pkt_timebase = stream.time_base;
-    decoder->max_pixels = kMaxFramePixels;
+    decoder->max_pixels = kMaxDecodedPixels;
     if (avcodec_open2(decoder.get(), codec, nullptr) != 0)
         return {};
     return decoder;

@@ -1,6 +1,7 @@
 #include "sources/v4l2/MjpegDecoder.h"
 
 #include "sources/ffmpeg/BottomUpScaling.h"
+#include "sources/ffmpeg/DecoderLimits.h"
 #include "sources/ffmpeg/ScalerSource.h"
 
 extern "C" {
@@ -12,9 +13,6 @@ extern "C" {
 
 namespace {
 
-// A damaged picture of a few bytes may announce any size, and the decoder would allocate and
-// clear it all before finding the picture broken. No camera sends more pixels than this.
-constexpr int64_t kMaxPicturePixels = int64_t(1) << 25;
 // A camera sends pictures of the size it was set to; one many times larger is damaged.
 constexpr int64_t kMaxPictureToFrameRatio = 4;
 
@@ -59,7 +57,7 @@ bool MjpegDecoder::DecodeBottomUp(const uint8_t* data, std::size_t length, int w
     // The decoder may read a little past the end of its input.
     m_padded.assign(length + AV_INPUT_BUFFER_PADDING_SIZE, 0);
     std::copy(data, data + length, m_padded.begin());
-    m_context->max_pixels = std::min(kMaxPicturePixels, int64_t(width) * height * kMaxPictureToFrameRatio);
+    m_context->max_pixels = std::min(kMaxDecodedPixels, int64_t(width) * height * kMaxPictureToFrameRatio);
     m_packet->data = m_padded.data();
     m_packet->size = static_cast<int>(length);
     const int sent = avcodec_send_packet(m_context.get(), m_packet.get());
