@@ -166,12 +166,6 @@ VIZMAR_CLONE_HELPER BlockBytes ScatterToPart(const BlockBytes (&gathered)[3])
            (gathered[2] & ChannelPlaces<2, k>());
 }
 
-}  // namespace pixel_block
-
-static_assert(kBlockLanes == 2, "a block loads and stores two runs");
-
-namespace pixel_block {
-
 // The 96 bytes of a block are read and written as three 32-byte vectors, stream bytes 0-31,
 // 32-63 and 64-95. Part 0 is the first lane of the first and the second lane of the second,
 // part 2 the first lane of the second and the second lane of the third: blends. Only part 1,
@@ -197,6 +191,8 @@ constexpr int SecondLanesOfAAndB(int j)
 }
 
 }  // namespace pixel_block
+
+static_assert(kBlockLanes == 2, "a block loads and stores two runs");
 
 VIZMAR_CLONE_HELPER PixelBlock LoadPixelBlock(const uint8_t* bytes)
 {
