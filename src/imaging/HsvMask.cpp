@@ -8,6 +8,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr int kColourBytes = 3;
@@ -71,21 +75,66 @@ void SelectBits(const uint8_t* pixels, std::size_t step, std::size_t count, uint
         passes[i] = static_cast<uint8_t>((passes[i] >> (pixels[i * step] & 7)) & 1);
 }
 
+// The pass bits' byte for each of count source pixels from pixel first on.
+void FetchPasses(const ImageView& source, std::size_t first, std::size_t count, const uint64_t* passBits,
+                 uint8_t* fetched)
+{
+    const uint8_t* pixels = source.pixels + first * std::size_t(source.bytesPerPixel);
+    const auto* passBytes = reinterpret_cast<const uint8_t*>(passBits);
+    std::size_t from = 0;
+    if (first == 0 && count > 0) {
+        fetched[0] = passBytes[ColourIndexOf(pixels) >> 3];
+        from = 1;
+    }
+    WithPixelStep(source.bytesPerPixel,
+                  [&](auto pixelStep) { FetchPassBytes(pixels, pixelStep, from, count, passBytes, fetched); });
+}
+
 // 1 for each of count source pixels from pixel first on that passes, else 0.
 void TestPixels(const ImageView& source, std::size_t first, std::size_t count, const uint64_t* passBits,
                 uint8_t* passes)
 {
-    const auto step = std::size_t(source.bytesPerPixel);
-    const uint8_t* pixels = source.pixels + first * step;
-    const auto* passBytes = reinterpret_cast<const uint8_t*>(passBits);
-    std::size_t from = 0;
-    if (first == 0 && count > 0) {
-        passes[0] = passBytes[ColourIndexOf(pixels) >> 3];
-        from = 1;
+    FetchPasses(source, first, count, passBits, passes);
+    SelectBits(source.pixels + first * std::size_t(source.bytesPerPixel), std::size_t(source.bytesPerPixel), count,
+               passes);
+}
+
+// 32 flags of 0xFF or 0 as the bits of a word, flag i into bit i: the top bit of each byte
+// gathered by the byte mask instruction every x86-64 processor has, 16 at a time.
+VIZMAR_CLONE_HELPER uint32_t BitsOfFlags(BlockBytes flags)
+{
+    using pixel_block::Lane;
+    const auto lane0 = Lane<0>(flags, std::make_index_sequence<16>{});
+    const auto lane1 = Lane<1>(flags, std::make_index_sequence<16>{});
+#if defined(__SSE2__)
+    return uint32_t(_mm_movemask_epi8(reinterpret_cast<__m128i>(lane0))) |
+           uint32_t(_mm_movemask_epi8(reinterpret_cast<__m128i>(lane1))) << 16;
+#else
+    uint32_t bits = 0;
+    for (int i = 0; i < 16; ++i)
+        bits |= uint32_t(lane0[i] >> 7) << i | uint32_t(lane1[i] >> 7) << (16 + i);
+    return bits;
+#endif
+}
+
+// SelectBitsOfColourPixels into mask bits, row by row: pixel x's verdict into bit x of its
+// row. The fetched bytes of the rows follow one another, as the rows' pixels do.
+VIZMAR_VECTOR_CLONES void SelectBitsOfColourRows(const uint8_t* pixels, int width, int rows, const uint8_t* fetched,
+                                                 uint64_t* bits, std::size_t stride)
+{
+    static_assert(64 % kBlockPixels == 0);
+    for (int y = 0; y < rows; ++y, pixels += std::size_t(width) * 3, fetched += width, bits += stride) {
+        int x = 0;
+        for (; x + int(kBlockPixels) <= width; x += int(kBlockPixels)) {
+            const BlockBytes bit = BitOfEach(Channel<0>(LoadPixelBlock(pixels + std::size_t(x) * 3)));
+            const uint64_t blockBits = BitsOfFlags(reinterpret_cast<BlockBytes>((LoadBytes(fetched + x) & bit) != 0));
+            bits[x / 64] = x % 64 == 0 ? blockBits : bits[x / 64] | blockBits << 32;
+        }
+        for (; x < width; ++x) {
+            const uint64_t pass = (fetched[x] >> (pixels[std::size_t(x) * 3] & 7)) & 1;
+            bits[x / 64] = x % 64 == 0 ? pass : bits[x / 64] | pass << (x % 64);
+        }
     }
-    WithPixelStep(source.bytesPerPixel,
-                  [&](auto pixelStep) { FetchPassBytes(pixels, pixelStep, from, count, passBytes, passes); });
-    SelectBits(pixels, step, count, passes);
 }
 
 // The number of non-zero flags, at most kChunkPixels at a time so that the count fits in
@@ -119,6 +168,43 @@ VIZMAR_VECTOR_CLONES void KeepFlaggedColourPixels(uint8_t* pixels, const uint8_t
             std::fill_n(pixels + i * 3, kColourBytes, 0);
 }
 
+// 0xFF for each of 32 pixels whose bit is set, from bit 0 on: the four bytes of bits copied
+// into every four bytes, then byte i of the result taken from byte i / 8 of its own 16-byte
+// lane, which shuffles fastest, and tested for its bit.
+VIZMAR_CLONE_HELPER BlockBytes FlagsOfBits(uint32_t bits)
+{
+    using BlockDwords = uint32_t __attribute__((vector_size(kBlockPixels)));
+    const auto copies = reinterpret_cast<BlockBytes>(BlockDwords{} + bits);
+    const BlockBytes byteOfPixel = __builtin_shufflevector(copies, copies, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1,
+                                                           1, 18, 18, 18, 18, 18, 18, 18, 18, 19, 19, 19, 19, 19, 19,
+                                                           19, 19);
+    const BlockBytes bitOfPixel = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128,
+                                   1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
+    return reinterpret_cast<BlockBytes>((byteOfPixel & bitOfPixel) == bitOfPixel);
+}
+
+// KeepFlaggedColourPixels for whole rows with a bit per pixel, bit x % 64 of word x / 64 of
+// the row's bits for pixel x.
+VIZMAR_VECTOR_CLONES void KeepColourRowsOfBits(uint8_t* pixels, int width, int rows, const uint64_t* bits,
+                                               std::size_t stride)
+{
+    static_assert(64 % kBlockPixels == 0);
+    for (int y = 0; y < rows; ++y, pixels += std::size_t(width) * 3, bits += stride) {
+        int x = 0;
+        for (; x + int(kBlockPixels) <= width; x += int(kBlockPixels)) {
+            const auto blockBits = static_cast<uint32_t>(bits[x / 64] >> (x % 64));
+            const PixelBlock kept = Spread(FlagsOfBits(blockBits));
+            PixelBlock block = LoadPixelBlock(pixels + std::size_t(x) * 3);
+            for (int k = 0; k < 3; ++k)
+                block.part[k] &= kept.part[k];
+            StorePixelBlock(pixels + std::size_t(x) * 3, block);
+        }
+        for (; x < width; ++x)
+            if (((bits[x / 64] >> (x % 64)) & 1) == 0)
+                std::fill_n(pixels + std::size_t(x) * 3, kColourBytes, 0);
+    }
+}
+
 // The same for pixels of any other width; a fourth byte is left as it is.
 void KeepFlaggedPixels(uint8_t* pixels, int bytesPerPixel, const uint8_t* flags, std::size_t count)
 {
@@ -137,6 +223,31 @@ void KeepFlagged(const ImageView& target, std::size_t first, const uint8_t* flag
         KeepFlaggedColourPixels(pixels, flags, count);
     else
         KeepFlaggedPixels(pixels, target.bytesPerPixel, flags, count);
+}
+
+// The range mask in bytes, grown and shrunk, for MaskWithMorphology.
+const uint8_t* MorphedRangeMask(const ImageView& source, int firstCount, int secondCount, WorkWindow& window,
+                                const HsvRange& range, MaskBuffers& buffers)
+{
+    std::vector<uint8_t>& mask = buffers.mask;
+    std::vector<uint8_t>& readCopy = buffers.readCopy;
+    mask.resize(source.pixelCount());
+    const uint64_t* passBits = PassBitsFor(source, range);
+    if (passBits)
+        TestPixels(source, 0, mask.size(), passBits, mask.data());
+    else
+        std::fill(mask.begin(), mask.end(), 1);
+    readCopy.resize(mask.size());
+
+    // Each pass starts by copying what it reads into what it writes, so the first pass reads
+    // the range mask where it lies and writes the other buffer, and the second reads that back.
+    MorphMask(mask.data(), readCopy.data(), source.width, source.height, kGrowMask, window, firstCount);
+    // A first pass that changed nothing closes the window, and the second then leaves its
+    // buffer alone: the result is the first pass's.
+    if (window.top == window.bottom)
+        return readCopy.data();
+    MorphMask(readCopy.data(), mask.data(), source.width, source.height, kShrinkMask, window, secondCount);
+    return mask.data();
 }
 
 }  // namespace
@@ -158,35 +269,53 @@ int ApplyHsvMask(const ImageView& source, const ImageView& target, const HsvRang
     return int(passing);
 }
 
-const uint8_t* RangeMask(const ImageView& source, const HsvRange& range, MaskBuffers& buffers)
+// Rows are tested a band at a time, with about this many pixels, before their bits are made.
+constexpr std::size_t kBandPixels = 4096;
+
+const MaskBits& RangeMaskBits(const ImageView& source, const HsvRange& range, MaskBuffers& buffers)
 {
-    std::vector<uint8_t>& mask = buffers.mask;
-    mask.resize(source.pixelCount());
+    MaskBits& bits = buffers.maskBits;
+    std::vector<uint8_t>& flags = buffers.flagRow;
+    bits.resize(source.width, source.height);
+    const auto width = std::size_t(bits.width);
+    const int bandRows = int(std::max<std::size_t>(1, kBandPixels / std::max<std::size_t>(1, width)));
+    flags.resize(width * std::size_t(std::min(bandRows, bits.height)));
     const uint64_t* passBits = PassBitsFor(source, range);
-    if (passBits)
-        TestPixels(source, 0, mask.size(), passBits, mask.data());
-    else
-        std::fill(mask.begin(), mask.end(), 1);
-    return mask.data();
+    if (!passBits)
+        std::fill(flags.begin(), flags.end(), 1);
+    for (int top = 0; top < bits.height; top += bandRows) {
+        const int rows = std::min(bandRows, bits.height - top);
+        const std::size_t first = std::size_t(top) * width;
+        const std::size_t count = std::size_t(rows) * width;
+        const bool colourBytes = source.bytesPerPixel == kColourBytes;
+        if (passBits && colourBytes)
+            FetchPasses(source, first, count, passBits, flags.data());
+        else if (passBits)
+            TestPixels(source, first, count, passBits, flags.data());
+        if (passBits && colourBytes) {
+            SelectBitsOfColourRows(source.row(top), bits.width, rows, flags.data(), bits.row(top), bits.stride);
+            continue;
+        }
+        for (int y = 0; y < rows; ++y)
+            PackFlagRow(flags.data() + std::size_t(y) * width, bits.width, bits.row(top + y));
+    }
+    return bits;
 }
 
-const uint8_t* MorphedRangeMask(const ImageView& source, int firstCount, int secondCount, WorkWindow& window,
-                                const HsvRange& range, MaskBuffers& buffers)
+const MaskBits& MorphedRangeMaskBits(const ImageView& source, int firstCount, int secondCount, WorkWindow& window,
+                                     const HsvRange& range, MaskBuffers& buffers)
 {
-    std::vector<uint8_t>& mask = buffers.mask;
-    std::vector<uint8_t>& readCopy = buffers.readCopy;
-    RangeMask(source, range, buffers);
-    readCopy.resize(mask.size());
-
-    // Each pass starts by copying what it reads into what it writes, so the first pass reads
-    // the range mask where it lies and writes the other buffer, and the second reads that back.
-    MorphMask(mask.data(), readCopy.data(), source.width, source.height, kGrowMask, window, firstCount);
-    // A first pass that changed nothing closes the window, and the second then leaves its
-    // buffer alone: the result is the first pass's.
+    RangeMaskBits(source, range, buffers);
+    // A window without rows leaves the range mask as it is.
     if (window.top == window.bottom)
-        return readCopy.data();
-    MorphMask(readCopy.data(), mask.data(), source.width, source.height, kShrinkMask, window, secondCount);
-    return mask.data();
+        return buffers.maskBits;
+    // As with bytes: the first pass writes the other buffer, and a second, when the first left
+    // a window, writes back into the first.
+    MorphMaskBits(buffers.maskBits, buffers.readCopyBits, kGrowMask, window, firstCount, buffers.changeRow);
+    if (window.top == window.bottom)
+        return buffers.readCopyBits;
+    MorphMaskBits(buffers.readCopyBits, buffers.maskBits, kShrinkMask, window, secondCount, buffers.changeRow);
+    return buffers.maskBits;
 }
 
 int ApplyMask(const ImageView& target, std::size_t first, const uint8_t* flags, std::size_t count)
@@ -200,4 +329,22 @@ int MaskWithMorphology(const ImageView& source, const ImageView& target, int fir
 {
     const uint8_t* result = MorphedRangeMask(source, firstCount, secondCount, window, range, buffers);
     return ApplyMask(target, 0, result, SharedPixelCount(source, target));
+}
+
+int ApplyMaskRows(const ImageView& target, const MaskBits& bits, int firstRow)
+{
+    if (target.bytesPerPixel == kColourBytes) {
+        KeepColourRowsOfBits(target.pixels, target.width, target.height, bits.row(firstRow), bits.stride);
+    } else {
+        const int colourBytes = std::min(kColourBytes, target.bytesPerPixel);
+        for (int y = 0; y < target.height; ++y)
+            for (int x = 0; x < target.width; ++x)
+                if (!bits.at(firstRow + y, x))
+                    std::fill_n(target.pixel(y, x), colourBytes, 0);
+    }
+    int kept = 0;
+    for (int y = 0; y < target.height; ++y)
+        for (int word = 0; word * 64 < target.width; ++word)
+            kept += __builtin_popcountll(bits.row(firstRow + y)[word]);
+    return kept;
 }

@@ -2,6 +2,7 @@
 
 #include "imaging/FrameRecord.h"
 #include "imaging/HsvTable.h"
+#include "imaging/MaskBits.h"
 #include "imaging/Morphology.h"
 
 #include <cstdint>
@@ -11,10 +12,14 @@
 // range. Returns how many pixels pass, which the display shows as a share.
 int ApplyHsvMask(const ImageView& source, const ImageView& target, const HsvRange& range);
 
-// Scratch memory for MaskWithMorphology, kept between frames so that no frame allocates.
+// Scratch memory for the masks, kept between frames so that no frame allocates.
 struct MaskBuffers {
     std::vector<uint8_t> mask;
     std::vector<uint8_t> readCopy;
+    MaskBits maskBits;
+    MaskBits readCopyBits;
+    std::vector<uint8_t> flagRow;
+    std::vector<uint64_t> changeRow;
 };
 
 // The range mask, grown with firstCount and shrunk with secondCount iterations, applied to
@@ -22,11 +27,15 @@ struct MaskBuffers {
 int MaskWithMorphology(const ImageView& source, const ImageView& target, int firstCount, int secondCount,
                        WorkWindow& window, const HsvRange& range, MaskBuffers& buffers);
 
-// The masks that ApplyHsvMask and MaskWithMorphology apply, without applying them: one byte per
+// The masks that ApplyHsvMask and MaskWithMorphology apply, without applying them: one bit per
 // source pixel, 0 for a pixel to blacken. They lie in the buffers until their next use.
-const uint8_t* RangeMask(const ImageView& source, const HsvRange& range, MaskBuffers& buffers);
-const uint8_t* MorphedRangeMask(const ImageView& source, int firstCount, int secondCount, WorkWindow& window,
-                                const HsvRange& range, MaskBuffers& buffers);
+const MaskBits& RangeMaskBits(const ImageView& source, const HsvRange& range, MaskBuffers& buffers);
+const MaskBits& MorphedRangeMaskBits(const ImageView& source, int firstCount, int secondCount, WorkWindow& window,
+                                     const HsvRange& range, MaskBuffers& buffers);
+
+// Blackens the target's pixels whose bit is 0, the target's row 0 having row firstRow of the
+// bits, which are as wide as the target. Returns how many of those rows' bits are set.
+int ApplyMaskRows(const ImageView& target, const MaskBits& bits, int firstRow);
 
 // Blackens the target's pixels first to first + count − 1 whose flag (flags[0] being pixel
 // first's) is 0. Returns how many of the flags are set.

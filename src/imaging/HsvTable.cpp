@@ -1,5 +1,6 @@
 #include "imaging/HsvTable.h"
 
+#include "imaging/MaskBits.h"
 #include "imaging/VectorClones.h"
 
 #include <algorithm>
@@ -191,14 +192,6 @@ void TestRow(const uint32_t* entries, const HsvRange& range, uint8_t* passes)
         const bool saturationIn = (range.saturationLow <= saturation) & (saturation <= range.saturationHigh);
         passes[i] = hueIn & valueIn & saturationIn;
     }
-}
-
-// Eight bytes of 0 or 1 into one byte, byte k into bit k.
-uint64_t PackEightFlags(const uint8_t* flags)
-{
-    uint64_t eight;
-    std::memcpy(&eight, flags, sizeof eight);
-    return (eight * 0x0102040810204080ull) >> 56;
 }
 
 void FillPassBits(const uint32_t* table, const HsvRange& range, uint64_t* bits, int red)

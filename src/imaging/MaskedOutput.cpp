@@ -18,8 +18,7 @@ int RowsPerBand(const ImageView& frame)
 
 }  // namespace
 
-int FinishMaskedFrame(const ImageView& frame, const uint8_t* flags, uint8_t* unprocessedPixels,
-                      uint8_t* lastOutputPixels, bool mirror)
+int FinishMaskedFrame(const ImageView& frame, const MaskBits& flags, uint8_t* unprocessedPixels, uint8_t* lastOutputPixels, bool mirror)
 {
     const int bandRows = RowsPerBand(frame);
     int kept = 0;
@@ -27,7 +26,7 @@ int FinishMaskedFrame(const ImageView& frame, const uint8_t* flags, uint8_t* unp
         const ImageView band{frame.width, std::min(bandRows, frame.height - top), frame.bytesPerPixel, frame.row(top)};
         const std::size_t offset = std::size_t(top) * frame.rowBytes();
         std::memcpy(unprocessedPixels + offset, band.pixels, band.byteCount());
-        kept += ApplyMask(band, 0, flags + std::size_t(top) * std::size_t(frame.width), band.pixelCount());
+        kept += ApplyMaskRows(band, flags, top);
         if (mirror)
             MirrorFrame(band);
         std::memcpy(lastOutputPixels + offset, band.pixels, band.byteCount());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/FrameRecord.h"
+#include "imaging/MaskBits.h"
 
 #include <cstdint>
 
@@ -8,6 +9,6 @@
 // rows is in the cache: the frame goes into the unprocessed copy, its pixels whose flag is 0
 // are blackened, the rows are mirrored when asked, and the result goes into the last output
 // too. One pass over the frame where the stages one after another take four. Both copies hold
-// the frame's pixel bytes; flags has one byte per pixel. Returns how many flags are set.
-int FinishMaskedFrame(const ImageView& frame, const uint8_t* flags, uint8_t* unprocessedPixels,
+// the frame's pixel bytes, and flags has the frame's size. Returns how many flags are set.
+int FinishMaskedFrame(const ImageView& frame, const MaskBits& flags, uint8_t* unprocessedPixels,
                       uint8_t* lastOutputPixels, bool mirror);

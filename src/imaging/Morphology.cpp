@@ -264,6 +264,89 @@ void CopyWhatTheFirstIterationKeeps(const uint8_t* readCopy, uint8_t* mask, int 
     }
 }
 
+// The same work on masks held as bits, a vector of kMaskVectorWords words at a time.
+using MaskWords = uint64_t __attribute__((vector_size(8 * kMaskVectorWords)));
+constexpr int kWordBits = 64;
+
+VIZMAR_CLONE_HELPER MaskWords LoadWords(const uint64_t* words)
+{
+    MaskWords v;
+    std::memcpy(&v, words, sizeof v);
+    return v;
+}
+
+// The bits of the words from word j on that lie in the columns first to end − 1.
+VIZMAR_CLONE_HELPER MaskWords ColumnsInWords(int j, int first, int end)
+{
+    MaskWords columns;
+    for (std::size_t k = 0; k < kMaskVectorWords; ++k) {
+        const int from = std::clamp(first - (j + int(k)) * kWordBits, 0, kWordBits);
+        const int to = std::clamp(end - (j + int(k)) * kWordBits, 0, kWordBits);
+        const uint64_t below = to == kWordBits ? ~uint64_t(0) : (uint64_t(1) << to) - 1;
+        const uint64_t under = from == kWordBits ? ~uint64_t(0) : (uint64_t(1) << from) - 1;
+        columns[k] = below & ~under;
+    }
+    return columns;
+}
+
+// MaskBytesChange for the words from word j on, a set bit where a pixel changes: its left
+// and right neighbours are the bits beside it, across word boundaries.
+template <int mode>
+VIZMAR_CLONE_HELPER MaskWords WordsChange(const uint64_t* above, const uint64_t* here, const uint64_t* below, int j)
+{
+    const MaskWords centre = LoadWords(here + j);
+    const MaskWords left = (centre << 1) | (LoadWords(here + j - 1) >> (kWordBits - 1));
+    const MaskWords right = (centre >> 1) | (LoadWords(here + j + 1) << (kWordBits - 1));
+    const MaskWords up = LoadWords(above + j);
+    const MaskWords down = LoadWords(below + j);
+    if constexpr (mode == kShrinkMask)
+        return centre & ~(up & left & right & down);
+    else
+        return ~centre & (up | left | right | down);
+}
+
+// MorphMaskRow on bits: the pixels first to end − 1 of a row from the read copy's rows, each
+// change noted in changes; returns whether any changed.
+template <int mode>
+VIZMAR_CLONE_HELPER bool MorphBitsRow(const uint64_t* above, const uint64_t* here, const uint64_t* below,
+                                      uint64_t* out, uint64_t* changes, int first, int end)
+{
+    MaskWords any = {};
+    const int firstWord = first / kWordBits / int(kMaskVectorWords) * int(kMaskVectorWords);
+    for (int j = firstWord; j * kWordBits < end; j += int(kMaskVectorWords)) {
+        const MaskWords columns = ColumnsInWords(j, first, end);
+        const MaskWords changed = WordsChange<mode>(above, here, below, j) & columns;
+        const MaskWords centre = LoadWords(here + j);
+        const MaskWords result = mode == kShrinkMask ? centre & ~changed : centre | changed;
+        const MaskWords kept = (LoadWords(out + j) & ~columns) | (result & columns);
+        std::memcpy(out + j, &kept, sizeof kept);
+        std::memcpy(changes + j, &changed, sizeof changed);
+        any |= changed;
+    }
+    uint64_t anyWord = 0;
+    for (std::size_t k = 0; k < kMaskVectorWords; ++k)
+        anyWord |= any[k];
+    return first < end && anyWord != 0;
+}
+
+bool ChangedAt(const uint64_t* changes, int x)
+{
+    return (changes[x / kWordBits] >> (x % kWordBits)) & 1;
+}
+
+// The rightmost changed column from column from to end − 1, or kNoChange.
+int LastChangeFrom(const uint64_t* changes, int from, int end)
+{
+    for (int j = (end - 1) / kWordBits; j >= 0 && j * kWordBits + kWordBits > from; --j) {
+        uint64_t word = changes[j];
+        if (from > j * kWordBits)
+            word &= ~uint64_t(0) << (from - j * kWordBits);
+        if (word != 0)
+            return j * kWordBits + (kWordBits - 1 - __builtin_clzll(word));
+    }
+    return kNoChange;
+}
+
 void PaintPixel(const ImageView& frame, int y, int x, uint8_t level)
 {
     std::fill_n(frame.pixel(y, x), frame.bytesPerPixel, level);
@@ -343,6 +426,55 @@ VIZMAR_VECTOR_CLONES void MorphMaskIn(uint8_t* readCopy, uint8_t* mask, int widt
     }
 }
 
+void ClearMaskBit(MaskBits& mask, int y, int x)
+{
+    if (x >= 0 && x < mask.width)
+        mask.row(y)[x / kWordBits] &= ~(uint64_t(1) << (x % kWordBits));
+}
+
+void ClearBitRow(MaskBits& mask, int y)
+{
+    if (y >= 0 && y < mask.height)
+        std::fill_n(mask.row(y), mask.paddedWords(), 0);
+}
+
+// Whole rows, their zero words either side included.
+void CopyBitRows(const MaskBits& from, MaskBits& to, int first, int end)
+{
+    const std::size_t start = std::size_t(first) * from.stride;
+    std::copy_n(from.words.begin() + std::ptrdiff_t(start), std::size_t(end - first) * from.stride,
+                to.words.begin() + std::ptrdiff_t(start));
+}
+
+template <int mode>
+VIZMAR_VECTOR_CLONES void MorphMaskBitsIn(MaskBits& readCopy, MaskBits& mask, WindowTracker& w, int count,
+                                          uint64_t* changes)
+{
+    for (int iteration = 0; iteration < count; ++iteration) {
+        const int iterationTop = w.top;
+        int refreshedUpTo = iterationTop;
+        for (int y = iterationTop + 1; y < w.bottom - 1; ++y) {
+            ClearMaskBit(mask, y, w.left);
+            const int first = w.left + 1;
+            const int end = w.right - 1;
+            const bool changed = MorphBitsRow<mode>(readCopy.row(y - 1), readCopy.row(y), readCopy.row(y + 1),
+                                                    mask.row(y), changes, first, end);
+            w.noteRow(
+                y, changed, iterationTop,
+                [&](int after) { return LastChangeFrom(changes, std::max(first, after + 1), end); },
+                [&](int x) { return ChangedAt(changes, x); });
+            ClearMaskBit(mask, y, w.right - 1);
+            CopyBitRows(mask, readCopy, y - 1, y);
+            refreshedUpTo = y;
+        }
+        if (iterationTop < w.bottom) {
+            ClearBitRow(mask, w.bottom - 1);
+            CopyBitRows(mask, readCopy, refreshedUpTo, w.bottom);
+        }
+        w.endIteration();
+    }
+}
+
 }  // namespace
 
 void MorphFrame(const ImageView& frame, int mode, WorkWindow& window, int count, std::vector<uint8_t>& snapshot)
@@ -373,5 +505,22 @@ void MorphMask(uint8_t* readCopy, uint8_t* mask, int width, int height, int mode
         MorphMaskIn<kShrinkMask>(readCopy, mask, width, height, w, count);
     else
         MorphMaskIn<kGrowMask>(readCopy, mask, width, height, w, count);
+    window = w.window();
+}
+
+void MorphMaskBits(MaskBits& readCopy, MaskBits& mask, int mode, WorkWindow& window, int count,
+                   std::vector<uint64_t>& changeRow)
+{
+    if (window.top == window.bottom)
+        return;
+    WindowTracker w = TrackInsideFrame(window, readCopy.width, readCopy.height);
+    mask.resize(readCopy.width, readCopy.height);
+    mask.words = readCopy.words;
+    ClearBitRow(mask, w.top);
+    changeRow.resize(readCopy.paddedWords());
+    if (mode == kShrinkMask)
+        MorphMaskBitsIn<kShrinkMask>(readCopy, mask, w, count, changeRow.data());
+    else
+        MorphMaskBitsIn<kGrowMask>(readCopy, mask, w, count, changeRow.data());
     window = w.window();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/FrameRecord.h"
+#include "imaging/MaskBits.h"
 
 #include <cstdint>
 #include <vector>
@@ -23,3 +24,8 @@ void MorphFrame(const ImageView& frame, int mode, WorkWindow& window, int count,
 
 // On a one-byte-per-pixel mask of width × height bytes (0 dropped, 1 kept).
 void MorphMask(uint8_t* readCopy, uint8_t* mask, int width, int height, int mode, WorkWindow& window, int count);
+
+// MorphMask on a mask of 0s and 1s held as bits, with the same result and window. The mask
+// takes the read copy's size; changeRow is reused scratch memory.
+void MorphMaskBits(MaskBits& readCopy, MaskBits& mask, int mode, WorkWindow& window, int count,
+                   std::vector<uint64_t>& changeRow);

@@ -155,10 +155,11 @@ bool IsMaskedAsIs(const PipelineOptions& options)
 int RunMaskedAsIs(FrameRecord& frame, const ImageView& view, PipelineState& state, const PipelineOptions& options)
 {
     WorkWindow window{0, 0, view.width, view.height};
-    const uint8_t* flags = options.morphology
-                               ? MorphedRangeMask(view, options.erosionCount, options.dilationCount, window,
-                                                  state.hsvRange, state.maskBuffers)
-                               : RangeMask(view, state.hsvRange, state.maskBuffers);
+    MaskBuffers& buffers = state.maskBuffers;
+    const MaskBits& flags = options.morphology ? MorphedRangeMaskBits(view, options.erosionCount,
+                                                                      options.dilationCount, window, state.hsvRange,
+                                                                      buffers)
+                                               : RangeMaskBits(view, state.hsvRange, buffers);
     FrameRecord& lastOutput = state.bufferSet[kLastOutputBuffer];
     std::memcpy(state.unprocessedCopy.data(), frame.data(), kBitmapHeaderSize);
     std::memcpy(lastOutput.data(), frame.data(), kBitmapHeaderSize);
