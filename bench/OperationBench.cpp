@@ -44,12 +44,12 @@ void MaskMorphology(benchmark::State& run, BenchSize size, FrameKind kind)
     const MaskBits rangeMask = RangeMaskBits(*frame.view(), kBenchRange, buffers);
     MaskBits mask;
     MaskBits readCopy;
-    std::vector<uint64_t> changeRow;
+    std::vector<uint64_t> rowScratch;
     for (auto _ : run) {
         mask = rangeMask;
         WorkWindow window{0, 0, size.width, size.height};
-        MorphMaskBits(mask, readCopy, kGrowMask, window, 2, changeRow);
-        MorphMaskBits(readCopy, mask, kShrinkMask, window, 2, changeRow);
+        MorphMaskBits(mask, readCopy, kGrowMask, window, 2, rowScratch);
+        MorphMaskBits(readCopy, mask, kShrinkMask, window, 2, rowScratch);
         benchmark::ClobberMemory();
     }
 }

@@ -311,10 +311,10 @@ const MaskBits& MorphedRangeMaskBits(const ImageView& source, int firstCount, in
         return buffers.maskBits;
     // As with bytes: the first pass writes the other buffer, and a second, when the first left
     // a window, writes back into the first.
-    MorphMaskBits(buffers.maskBits, buffers.readCopyBits, kGrowMask, window, firstCount, buffers.changeRow);
+    MorphMaskBits(buffers.maskBits, buffers.readCopyBits, kGrowMask, window, firstCount, buffers.rowScratch);
     if (window.top == window.bottom)
         return buffers.readCopyBits;
-    MorphMaskBits(buffers.readCopyBits, buffers.maskBits, kShrinkMask, window, secondCount, buffers.changeRow);
+    MorphMaskBits(buffers.readCopyBits, buffers.maskBits, kShrinkMask, window, secondCount, buffers.rowScratch);
     return buffers.maskBits;
 }
 

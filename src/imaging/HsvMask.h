@@ -19,7 +19,7 @@ struct MaskBuffers {
     MaskBits maskBits;
     MaskBits readCopyBits;
     std::vector<uint8_t> flagRow;
-    std::vector<uint64_t> changeRow;
+    std::vector<uint64_t> rowScratch;
 };
 
 // The range mask, grown with firstCount and shrunk with secondCount iterations, applied to

@@ -275,18 +275,16 @@ VIZMAR_CLONE_HELPER MaskWords LoadWords(const uint64_t* words)
     return v;
 }
 
-// The bits of the words from word j on that lie in the columns first to end − 1.
-VIZMAR_CLONE_HELPER MaskWords ColumnsInWords(int j, int first, int end)
+// The bits of a row's words that lie in the columns first to end − 1, for count words.
+void FillColumns(uint64_t* columns, std::size_t count, int first, int end)
 {
-    MaskWords columns;
-    for (std::size_t k = 0; k < kMaskVectorWords; ++k) {
-        const int from = std::clamp(first - (j + int(k)) * kWordBits, 0, kWordBits);
-        const int to = std::clamp(end - (j + int(k)) * kWordBits, 0, kWordBits);
+    for (std::size_t j = 0; j < count; ++j) {
+        const int from = std::clamp(first - int(j) * kWordBits, 0, kWordBits);
+        const int to = std::clamp(end - int(j) * kWordBits, 0, kWordBits);
         const uint64_t below = to == kWordBits ? ~uint64_t(0) : (uint64_t(1) << to) - 1;
         const uint64_t under = from == kWordBits ? ~uint64_t(0) : (uint64_t(1) << from) - 1;
-        columns[k] = below & ~under;
+        columns[j] = below & ~under;
     }
-    return columns;
 }
 
 // MaskBytesChange for the words from word j on, a set bit where a pixel changes: its left
@@ -305,16 +303,17 @@ VIZMAR_CLONE_HELPER MaskWords WordsChange(const uint64_t* above, const uint64_t*
         return ~centre & (up | left | right | down);
 }
 
-// MorphMaskRow on bits: the pixels first to end − 1 of a row from the read copy's rows, each
-// change noted in changes; returns whether any changed.
+// MorphMaskRow on bits: the pixels of a row in the columns' bits (first to end − 1) from the
+// read copy's rows, each change noted in changes; returns whether any changed.
 template <int mode>
 VIZMAR_CLONE_HELPER bool MorphBitsRow(const uint64_t* above, const uint64_t* here, const uint64_t* below,
-                                      uint64_t* out, uint64_t* changes, int first, int end)
+                                      uint64_t* out, const uint64_t* columnBits, uint64_t* changes, int first,
+                                      int end)
 {
     MaskWords any = {};
     const int firstWord = first / kWordBits / int(kMaskVectorWords) * int(kMaskVectorWords);
     for (int j = firstWord; j * kWordBits < end; j += int(kMaskVectorWords)) {
-        const MaskWords columns = ColumnsInWords(j, first, end);
+        const MaskWords columns = LoadWords(columnBits + j);
         const MaskWords changed = WordsChange<mode>(above, here, below, j) & columns;
         const MaskWords centre = LoadWords(here + j);
         const MaskWords result = mode == kShrinkMask ? centre & ~changed : centre | changed;
@@ -446,19 +445,21 @@ void CopyBitRows(const MaskBits& from, MaskBits& to, int first, int end)
                 to.words.begin() + std::ptrdiff_t(start));
 }
 
+// The row scratch holds the columns of the iteration's window and the changes of a row.
 template <int mode>
 VIZMAR_VECTOR_CLONES void MorphMaskBitsIn(MaskBits& readCopy, MaskBits& mask, WindowTracker& w, int count,
-                                          uint64_t* changes)
+                                          uint64_t* columns, uint64_t* changes)
 {
     for (int iteration = 0; iteration < count; ++iteration) {
         const int iterationTop = w.top;
+        const int first = w.left + 1;
+        const int end = w.right - 1;
+        FillColumns(columns, mask.paddedWords(), first, end);
         int refreshedUpTo = iterationTop;
         for (int y = iterationTop + 1; y < w.bottom - 1; ++y) {
             ClearMaskBit(mask, y, w.left);
-            const int first = w.left + 1;
-            const int end = w.right - 1;
             const bool changed = MorphBitsRow<mode>(readCopy.row(y - 1), readCopy.row(y), readCopy.row(y + 1),
-                                                    mask.row(y), changes, first, end);
+                                                    mask.row(y), columns, changes, first, end);
             w.noteRow(
                 y, changed, iterationTop,
                 [&](int after) { return LastChangeFrom(changes, std::max(first, after + 1), end); },
@@ -509,7 +510,7 @@ void MorphMask(uint8_t* readCopy, uint8_t* mask, int width, int height, int mode
 }
 
 void MorphMaskBits(MaskBits& readCopy, MaskBits& mask, int mode, WorkWindow& window, int count,
-                   std::vector<uint64_t>& changeRow)
+                   std::vector<uint64_t>& rowScratch)
 {
     if (window.top == window.bottom)
         return;
@@ -517,10 +518,12 @@ void MorphMaskBits(MaskBits& readCopy, MaskBits& mask, int mode, WorkWindow& win
     mask.resize(readCopy.width, readCopy.height);
     mask.words = readCopy.words;
     ClearBitRow(mask, w.top);
-    changeRow.resize(readCopy.paddedWords());
+    const std::size_t words = readCopy.paddedWords();
+    rowScratch.resize(2 * words);
+    uint64_t* columns = rowScratch.data();
     if (mode == kShrinkMask)
-        MorphMaskBitsIn<kShrinkMask>(readCopy, mask, w, count, changeRow.data());
+        MorphMaskBitsIn<kShrinkMask>(readCopy, mask, w, count, columns, columns + words);
     else
-        MorphMaskBitsIn<kGrowMask>(readCopy, mask, w, count, changeRow.data());
+        MorphMaskBitsIn<kGrowMask>(readCopy, mask, w, count, columns, columns + words);
     window = w.window();
 }

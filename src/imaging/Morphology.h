@@ -26,6 +26,6 @@ void MorphFrame(const ImageView& frame, int mode, WorkWindow& window, int count,
 void MorphMask(uint8_t* readCopy, uint8_t* mask, int width, int height, int mode, WorkWindow& window, int count);
 
 // MorphMask on a mask of 0s and 1s held as bits, with the same result and window. The mask
-// takes the read copy's size; changeRow is reused scratch memory.
+// takes the read copy's size; rowScratch is reused scratch memory.
 void MorphMaskBits(MaskBits& readCopy, MaskBits& mask, int mode, WorkWindow& window, int count,
-                   std::vector<uint64_t>& changeRow);
+                   std::vector<uint64_t>& rowScratch);

@@ -228,7 +228,7 @@ TEST(MorphologyReference, MaskBitsGrowAndShrinkAsTheRulesDo)
 {
     const Size sizes[] = {{3, 3}, {63, 4}, {64, 5}, {65, 3}, {130, 5}, {511, 3}, {513, 4}, {700, 6}};
     std::mt19937 random(11);
-    std::vector<uint64_t> changeRow;
+    std::vector<uint64_t> rowScratch;
     for (const Size size : sizes)
         for (const WorkWindow& start : Windows(random, size.width, size.height))
             for (int mode : {kGrowMask, kShrinkMask})
@@ -247,7 +247,7 @@ TEST(MorphologyReference, MaskBitsGrowAndShrinkAsTheRulesDo)
                     WorkWindow window = start;
                     WorkWindow expectedWindow = start;
 
-                    MorphMaskBits(readCopy, mask, mode, window, count, changeRow);
+                    MorphMaskBits(readCopy, mask, mode, window, count, rowScratch);
                     ReferenceMorphMask(expectedReadCopy, expectedMask, size.width, size.height, mode, expectedWindow,
                                        count);
 
