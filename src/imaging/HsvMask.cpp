@@ -168,43 +168,6 @@ VIZMAR_VECTOR_CLONES void KeepFlaggedColourPixels(uint8_t* pixels, const uint8_t
             std::fill_n(pixels + i * 3, kColourBytes, 0);
 }
 
-// 0xFF for each of 32 pixels whose bit is set, from bit 0 on: the four bytes of bits copied
-// into every four bytes, then byte i of the result taken from byte i / 8 of its own 16-byte
-// lane, which shuffles fastest, and tested for its bit.
-VIZMAR_CLONE_HELPER BlockBytes FlagsOfBits(uint32_t bits)
-{
-    using BlockDwords = uint32_t __attribute__((vector_size(kBlockPixels)));
-    const auto copies = reinterpret_cast<BlockBytes>(BlockDwords{} + bits);
-    const BlockBytes byteOfPixel = __builtin_shufflevector(copies, copies, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1,
-                                                           1, 18, 18, 18, 18, 18, 18, 18, 18, 19, 19, 19, 19, 19, 19,
-                                                           19, 19);
-    const BlockBytes bitOfPixel = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128,
-                                   1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
-    return reinterpret_cast<BlockBytes>((byteOfPixel & bitOfPixel) == bitOfPixel);
-}
-
-// KeepFlaggedColourPixels for whole rows with a bit per pixel, bit x % 64 of word x / 64 of
-// the row's bits for pixel x.
-VIZMAR_VECTOR_CLONES void KeepColourRowsOfBits(uint8_t* pixels, int width, int rows, const uint64_t* bits,
-                                               std::size_t stride)
-{
-    static_assert(64 % kBlockPixels == 0);
-    for (int y = 0; y < rows; ++y, pixels += std::size_t(width) * 3, bits += stride) {
-        int x = 0;
-        for (; x + int(kBlockPixels) <= width; x += int(kBlockPixels)) {
-            const auto blockBits = static_cast<uint32_t>(bits[x / 64] >> (x % 64));
-            const PixelBlock kept = Spread(FlagsOfBits(blockBits));
-            PixelBlock block = LoadPixelBlock(pixels + std::size_t(x) * 3);
-            for (int k = 0; k < 3; ++k)
-                block.part[k] &= kept.part[k];
-            StorePixelBlock(pixels + std::size_t(x) * 3, block);
-        }
-        for (; x < width; ++x)
-            if (((bits[x / 64] >> (x % 64)) & 1) == 0)
-                std::fill_n(pixels + std::size_t(x) * 3, kColourBytes, 0);
-    }
-}
-
 // The same for pixels of any other width; a fourth byte is left as it is.
 void KeepFlaggedPixels(uint8_t* pixels, int bytesPerPixel, const uint8_t* flags, std::size_t count)
 {
@@ -318,33 +281,11 @@ const MaskBits& MorphedRangeMaskBits(const ImageView& source, int firstCount, in
     return buffers.maskBits;
 }
 
-int ApplyMask(const ImageView& target, std::size_t first, const uint8_t* flags, std::size_t count)
-{
-    KeepFlagged(target, first, flags, count);
-    return int(CountFlagged(flags, count));
-}
-
 int MaskWithMorphology(const ImageView& source, const ImageView& target, int firstCount, int secondCount,
                        WorkWindow& window, const HsvRange& range, MaskBuffers& buffers)
 {
     const uint8_t* result = MorphedRangeMask(source, firstCount, secondCount, window, range, buffers);
-    return ApplyMask(target, 0, result, SharedPixelCount(source, target));
-}
-
-int ApplyMaskRows(const ImageView& target, const MaskBits& bits, int firstRow)
-{
-    if (target.bytesPerPixel == kColourBytes) {
-        KeepColourRowsOfBits(target.pixels, target.width, target.height, bits.row(firstRow), bits.stride);
-    } else {
-        const int colourBytes = std::min(kColourBytes, target.bytesPerPixel);
-        for (int y = 0; y < target.height; ++y)
-            for (int x = 0; x < target.width; ++x)
-                if (!bits.at(firstRow + y, x))
-                    std::fill_n(target.pixel(y, x), colourBytes, 0);
-    }
-    int kept = 0;
-    for (int y = 0; y < target.height; ++y)
-        for (int word = 0; word * 64 < target.width; ++word)
-            kept += __builtin_popcountll(bits.row(firstRow + y)[word]);
-    return kept;
+    const std::size_t count = SharedPixelCount(source, target);
+    KeepFlagged(target, 0, result, count);
+    return int(CountFlagged(result, count));
 }

@@ -28,15 +28,8 @@ int MaskWithMorphology(const ImageView& source, const ImageView& target, int fir
                        WorkWindow& window, const HsvRange& range, MaskBuffers& buffers);
 
 // The masks that ApplyHsvMask and MaskWithMorphology apply, without applying them: one bit per
-// source pixel, 0 for a pixel to blacken. They lie in the buffers until their next use.
+// source pixel, 0 for a pixel to blacken, for a frame that arrives as is. They lie in the
+// buffers until their next use.
 const MaskBits& RangeMaskBits(const ImageView& source, const HsvRange& range, MaskBuffers& buffers);
 const MaskBits& MorphedRangeMaskBits(const ImageView& source, int firstCount, int secondCount, WorkWindow& window,
                                      const HsvRange& range, MaskBuffers& buffers);
-
-// Blackens the target's pixels whose bit is 0, the target's row 0 having row firstRow of the
-// bits, which are as wide as the target. Returns how many of those rows' bits are set.
-int ApplyMaskRows(const ImageView& target, const MaskBits& bits, int firstRow);
-
-// Blackens the target's pixels first to first + count − 1 whose flag (flags[0] being pixel
-// first's) is 0. Returns how many of the flags are set.
-int ApplyMask(const ImageView& target, std::size_t first, const uint8_t* flags, std::size_t count);

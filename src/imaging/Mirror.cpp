@@ -1,6 +1,6 @@
 #include "imaging/Mirror.h"
 
-#include "imaging/PixelBlock.h"
+#include "imaging/PixelRun.h"
 #include "imaging/VectorClones.h"
 
 #include <algorithm>
@@ -8,60 +8,6 @@
 namespace {
 
 constexpr std::size_t kColourBytes = 3;
-// Sixteen 3-byte pixels fill three 16-byte vectors exactly.
-constexpr std::size_t kRunPixels = 16;
-
-struct PixelRun {
-    Bytes16 part[3];
-};
-
-VIZMAR_CLONE_HELPER PixelRun LoadRun(const uint8_t* bytes)
-{
-    return {{Load16(bytes), Load16(bytes + 16), Load16(bytes + 32)}};
-}
-
-VIZMAR_CLONE_HELPER void StoreRun(uint8_t* bytes, const PixelRun& run)
-{
-    for (int k = 0; k < 3; ++k)
-        Store16(bytes + 16 * k, run.part[k]);
-}
-
-// Byte i of a reversed run of sixteen pixels is byte c of pixel 15 − p, for i = 3p + c.
-constexpr int ReversedByte(int i)
-{
-    return 3 * (15 - i / 3) + i % 3;
-}
-
-// Each part of the reversed run from the parts it draws on, numbered from the first of the
-// two shuffled: part 0 draws on parts 1 and 2, part 2 on parts 0 and 1, and part 1 on all
-// three, so its one byte from part 0 is put in by a second shuffle.
-constexpr int FirstPartFromLastTwo(int j)
-{
-    return ReversedByte(j) - 16;
-}
-
-constexpr int MiddlePartFromLastTwo(int j)
-{
-    return ReversedByte(16 + j) >= 16 ? ReversedByte(16 + j) - 16 : 0;
-}
-
-constexpr int MiddlePartWithItsByteOfPart0(int j)
-{
-    return ReversedByte(16 + j) >= 16 ? j : 16 + ReversedByte(16 + j);
-}
-
-constexpr int LastPartFromFirstTwo(int j)
-{
-    return ReversedByte(32 + j);
-}
-
-VIZMAR_CLONE_HELPER PixelRun Reversed(const PixelRun& run)
-{
-    const Bytes16 middle = Shuffle<MiddlePartFromLastTwo>(run.part[1], run.part[2]);
-    return {{Shuffle<FirstPartFromLastTwo>(run.part[1], run.part[2]),
-             Shuffle<MiddlePartWithItsByteOfPart0>(middle, run.part[0]),
-             Shuffle<LastPartFromFirstTwo>(run.part[0], run.part[1])}};
-}
 
 void SwapPixels(uint8_t* row, std::size_t step, std::size_t a, std::size_t b)
 {

@@ -194,14 +194,17 @@ constexpr int SecondLanesOfAAndB(int j)
 
 static_assert(kBlockLanes == 2, "a block loads and stores two runs");
 
-VIZMAR_CLONE_HELPER PixelBlock LoadPixelBlock(const uint8_t* bytes)
+// The block of the 96 bytes low, middle and high, as they lie in memory.
+VIZMAR_CLONE_HELPER PixelBlock BlockOfBytes(BlockBytes low, BlockBytes middle, BlockBytes high)
 {
     using namespace pixel_block;
-    const BlockBytes low = LoadBytes(bytes);
-    const BlockBytes middle = LoadBytes(bytes + 32);
-    const BlockBytes high = LoadBytes(bytes + 64);
     return {{Shuffle<FirstLaneOfASecondLaneOfB>(low, middle), Shuffle<SecondLaneOfAFirstLaneOfB>(low, high),
              Shuffle<FirstLaneOfASecondLaneOfB>(middle, high)}};
+}
+
+VIZMAR_CLONE_HELPER PixelBlock LoadPixelBlock(const uint8_t* bytes)
+{
+    return BlockOfBytes(LoadBytes(bytes), LoadBytes(bytes + 32), LoadBytes(bytes + 64));
 }
 
 VIZMAR_CLONE_HELPER void StorePixelBlock(uint8_t* bytes, const PixelBlock& block)
@@ -310,3 +313,19 @@ VIZMAR_CLONE_HELPER BlockBytes BitOfEach(BlockBytes v)
                                      std::make_index_sequence<32>{});
 #endif
 }
+
+// 0xFF for each of the 32 pixels whose bit is set, from bit 0 on: the four bytes of bits
+// copied into every four bytes, then byte i of the result taken from byte i / 8 of its own
+// 16-byte lane, which shuffles fastest, and tested for its bit.
+VIZMAR_CLONE_HELPER BlockBytes FlagsOfBits(uint32_t bits)
+{
+    using BlockDwords = uint32_t __attribute__((vector_size(kBlockPixels)));
+    const auto copies = reinterpret_cast<BlockBytes>(BlockDwords{} + bits);
+    const BlockBytes byteOfPixel = __builtin_shufflevector(copies, copies, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1,
+                                                           1, 18, 18, 18, 18, 18, 18, 18, 18, 19, 19, 19, 19, 19, 19,
+                                                           19, 19);
+    const BlockBytes bitOfPixel = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128,
+                                   1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
+    return reinterpret_cast<BlockBytes>((byteOfPixel & bitOfPixel) == bitOfPixel);
+}
+
