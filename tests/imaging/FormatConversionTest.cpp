@@ -198,6 +198,28 @@ TEST(Rgb555ToRgb24, ExpandsEachFiveBitChannelAndWritesA24BitHeader)
     EXPECT_EQ(PixelAt(view, 1, 2), (Bgr{8, 8, 8}));
 }
 
+// Every 16-bit word, in a frame whose rows are no whole number of vector blocks, so that words
+// go through the vector loop and the pixel loop at every place.
+TEST(Rgb555ToRgb24, EveryWordExpandsTheSameInVectorBlocksAndPixelByPixel)
+{
+    const int width = 259;
+    const int height = 254;
+    std::vector<uint16_t> words(std::size_t(width) * height);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        words[i] = static_cast<uint16_t>(i * 40503u);
+    FrameRecord source = SixteenBitFrame(words, width, height);
+    FrameRecord destination;
+
+    ASSERT_TRUE(Rgb555ToRgb24(source, destination));
+
+    const ImageView view = ViewOf(destination);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const unsigned w = words[i];
+        const Bgr expected{uint8_t((w & 31) * 8), uint8_t((w >> 5 & 31) * 8), uint8_t((w >> 10 & 31) * 8)};
+        ASSERT_EQ(PixelAt(view, int(i) / width, int(i) % width), expected) << i;
+    }
+}
+
 TEST(Rgb555ToRgb24, StepsByTheSourcesOwnPixelWidth)
 {
     FrameRecord source = SixteenBitFrame({0x001F, 0x7C00}, 2, 1, 32);
