@@ -159,6 +159,12 @@ VIZMAR_VECTOR_CLONES void Expand555Pixels(const uint8_t* in, Step step, uint8_t*
     }
 }
 
+// The 5-bit field from bit shift on of each word, as Expand5Bits makes it.
+VIZMAR_CLONE_HELPER BlockBytes Expand5BitFields(BlockWords words, int shift)
+{
+    return __builtin_convertvector(((words >> shift) & 31) << 3, BlockBytes);
+}
+
 // Expand555Pixels for whole blocks of 2-byte pixels: the three fields in 16-bit lanes, each
 // narrowed to a byte per pixel, then interleaved into 3-byte pixels.
 VIZMAR_VECTOR_CLONES void Expand555Blocks(const uint8_t* in, uint8_t* out, std::size_t blocks)
@@ -166,8 +172,8 @@ VIZMAR_VECTOR_CLONES void Expand555Blocks(const uint8_t* in, uint8_t* out, std::
     for (std::size_t b = 0; b < blocks; ++b) {
         BlockWords words;
         std::memcpy(&words, in + b * sizeof words, sizeof words);
-        const auto field = [&](int shift) { return __builtin_convertvector(((words >> shift) & 31) << 3, BlockBytes); };
-        StorePixelBlock(out + b * kBlockBytes, Interleave(field(0), field(5), field(10)));
+        StorePixelBlock(out + b * kBlockBytes,
+                        Interleave(Expand5BitFields(words, 0), Expand5BitFields(words, 5), Expand5BitFields(words, 10)));
     }
 }
 
