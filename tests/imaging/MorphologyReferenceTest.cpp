@@ -220,45 +220,59 @@ TEST(MorphologyReference, FrameErodesAndDilatesAsTheRulesDoOneChangeAtATime)
                     }
 }
 
-}  // namespace
+struct MaskCase {
+    Size size;
+    WorkWindow start;
+    int mode;
+    int count;
+};
+
+// Every window of Windows, both modes and counts 0, 1, 2 and 4 on each size.
+std::vector<MaskCase> MaskCases(std::mt19937& random, const std::vector<Size>& sizes)
+{
+    std::vector<MaskCase> cases;
+    for (const Size size : sizes)
+        for (const WorkWindow& start : Windows(random, size.width, size.height))
+            for (int mode : {kGrowMask, kShrinkMask})
+                for (int count : {0, 1, 2, 4})
+                    cases.push_back({size, start, mode, count});
+    return cases;
+}
 
 // The masks of the pipeline hold only 0s and 1s, and it grows and shrinks them as bits. Widths
 // below, at and across a word of 64 bits and a vector of 512.
 TEST(MorphologyReference, MaskBitsGrowAndShrinkAsTheRulesDo)
 {
-    const Size sizes[] = {{3, 3}, {63, 4}, {64, 5}, {65, 3}, {130, 5}, {511, 3}, {513, 4}, {700, 6}};
     std::mt19937 random(11);
     std::vector<uint64_t> rowScratch;
-    for (const Size size : sizes)
-        for (const WorkWindow& start : Windows(random, size.width, size.height))
-            for (int mode : {kGrowMask, kShrinkMask})
-                for (int count : {0, 1, 2, 4}) {
-                    SCOPED_TRACE(testing::Message() << size.width << "x" << size.height << " mode " << mode << " count "
-                                                    << count << " window " << start.left << "," << start.top);
-                    const std::size_t pixels = std::size_t(size.width) * std::size_t(size.height);
-                    std::vector<uint8_t> expectedReadCopy = RandomPicture(random, pixels, 1);
-                    std::vector<uint8_t> expectedMask(pixels, 1);
-                    MaskBits readCopy;
-                    readCopy.resize(size.width, size.height);
-                    for (int y = 0; y < size.height; ++y)
-                        PackFlagRow(expectedReadCopy.data() + std::size_t(y) * std::size_t(size.width), size.width,
-                                    readCopy.row(y));
-                    MaskBits mask;
-                    WorkWindow window = start;
-                    WorkWindow expectedWindow = start;
+    for (const MaskCase& c : MaskCases(random, {{3, 3}, {63, 4}, {64, 5}, {65, 3}, {130, 5}, {511, 3}, {513, 4}, {700, 6}})) {
+        const int width = c.size.width;
+        const int height = c.size.height;
+        SCOPED_TRACE(testing::Message() << width << "x" << height << " mode " << c.mode << " count " << c.count
+                                        << " window " << c.start.left << "," << c.start.top);
+        std::vector<uint8_t> expectedReadCopy = RandomPicture(random, std::size_t(width) * std::size_t(height), 1);
+        std::vector<uint8_t> expectedMask(expectedReadCopy.size(), 1);
+        MaskBits readCopy;
+        readCopy.resize(width, height);
+        for (int y = 0; y < height; ++y)
+            PackFlagRow(expectedReadCopy.data() + std::size_t(y) * std::size_t(width), width, readCopy.row(y));
+        MaskBits mask;
+        WorkWindow window = c.start;
+        WorkWindow expectedWindow = c.start;
 
-                    MorphMaskBits(readCopy, mask, mode, window, count, rowScratch);
-                    ReferenceMorphMask(expectedReadCopy, expectedMask, size.width, size.height, mode, expectedWindow,
-                                       count);
+        MorphMaskBits(readCopy, mask, c.mode, window, c.count, rowScratch);
+        ReferenceMorphMask(expectedReadCopy, expectedMask, width, height, c.mode, expectedWindow, c.count);
 
-                    ASSERT_EQ(window, expectedWindow);
-                    if (start.top == start.bottom)
-                        continue;
-                    for (int y = 0; y < size.height; ++y)
-                        for (int x = 0; x < size.width; ++x) {
-                            const std::size_t at = std::size_t(y) * std::size_t(size.width) + std::size_t(x);
-                            ASSERT_EQ(mask.at(y, x), expectedMask[at] != 0) << "mask at " << x << "," << y;
-                            ASSERT_EQ(readCopy.at(y, x), expectedReadCopy[at] != 0) << "read copy at " << x << "," << y;
-                        }
-                }
+        ASSERT_EQ(window, expectedWindow);
+        if (c.start.top == c.start.bottom)
+            continue;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const std::size_t at = std::size_t(y) * std::size_t(width) + std::size_t(x);
+                ASSERT_EQ(mask.at(y, x), expectedMask[at] != 0) << "mask at " << x << "," << y;
+                ASSERT_EQ(readCopy.at(y, x), expectedReadCopy[at] != 0) << "read copy at " << x << "," << y;
+            }
+    }
 }
+
+}  // namespace
