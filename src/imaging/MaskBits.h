@@ -41,6 +41,3 @@ inline uint64_t PackEightFlags(const uint8_t* flags)
 
 // A row of count flags of 0 or 1 into the row's words, flag x into bit x.
 void PackFlagRow(const uint8_t* flags, int count, uint64_t* row);
-
-// The bits of a row as count bytes of 0 or 1.
-void UnpackFlagRow(const uint64_t* row, int count, uint8_t* flags);
