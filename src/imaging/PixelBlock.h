@@ -241,15 +241,16 @@ VIZMAR_CLONE_HELPER PixelBlock Interleave(BlockBytes b0, BlockBytes b1, BlockByt
 }
 
 // (306 R + 601 G + 117 B) >> 10 of the pixels whose channels are given, in any one order, in
-// 16-bit lanes: with T = 50 R + 89 G + 117 B (below 65536), the sum is 256 R + 512 G + T, and
-// dropping T's multiples of 1024 first keeps every intermediate below 65536.
+// 16-bit lanes: with T = 50 R + 89 G + 117 B (below 65536), the sum is 256 (R + 2 G) + T, and
+// as T's low byte cannot carry the sum past a multiple of 1024, the grey is
+// (R + 2 G + (T >> 8)) >> 2.
 VIZMAR_CLONE_HELPER BlockBytes GreyOfChannels(BlockBytes blueBytes, BlockBytes greenBytes, BlockBytes redBytes)
 {
     const BlockWords blue = __builtin_convertvector(blueBytes, BlockWords);
     const BlockWords green = __builtin_convertvector(greenBytes, BlockWords);
     const BlockWords red = __builtin_convertvector(redBytes, BlockWords);
     const BlockWords t = 50 * red + 89 * green + 117 * blue;
-    const BlockWords grey = (t >> 10) + ((64 * red + 128 * green + ((t & 1023) >> 2)) >> 8);
+    const BlockWords grey = (red + 2 * green + (t >> 8)) >> 2;
     return __builtin_convertvector(grey, BlockBytes);
 }
 
