@@ -57,6 +57,23 @@ TEST(WideFrames, GreyIsTheWeightedSumOfEveryPixel)
     }
 }
 
+// Every one of the 16,777,216 colours, so that the vector blocks' grey formula, which differs
+// from the weighted sum in form, is held against it everywhere.
+TEST(WideFrames, GreyOfEveryColourIsTheWeightedSum)
+{
+    Frame frame(4096, 4096, 3, 0);
+    for (std::size_t i = 0; i < frame.pixels(); ++i) {
+        frame.pixel(i)[0] = static_cast<uint8_t>(i);
+        frame.pixel(i)[1] = static_cast<uint8_t>(i >> 8);
+        frame.pixel(i)[2] = static_cast<uint8_t>(i >> 16);
+    }
+    ToGray(frame.view());
+    for (std::size_t i = 0; i < frame.pixels(); ++i) {
+        const auto grey = static_cast<uint8_t>((306 * (i >> 16) + 601 * (i >> 8 & 255) + 117 * (i & 255)) >> 10);
+        ASSERT_EQ(frame.pixel(i)[1], grey) << "colour " << i;
+    }
+}
+
 struct DeltaExpectation {
     std::vector<uint8_t> frame;
     std::vector<uint8_t> previous;
