@@ -17,6 +17,8 @@ namespace {
 constexpr int kColourBytes = 3;
 // Pixels tested at a time before their verdicts are applied, small enough for the stack.
 constexpr std::size_t kChunkPixels = 1024;
+// Pixels of whole rows tested at a time before their verdicts become mask bits.
+constexpr std::size_t kBandPixels = 4096;
 
 // The pixels both frames hold, so that a target of other dimensions is never written past.
 std::size_t SharedPixelCount(const ImageView& source, const ImageView& target)
@@ -122,17 +124,19 @@ VIZMAR_CLONE_HELPER uint32_t BitsOfFlags(BlockBytes flags)
 VIZMAR_VECTOR_CLONES void SelectBitsOfColourRows(const uint8_t* pixels, int width, int rows, const uint8_t* fetched,
                                                  uint64_t* bits, std::size_t stride)
 {
-    static_assert(64 % kBlockPixels == 0);
+    static_assert(kMaskWordBits % kBlockPixels == 0);
     for (int y = 0; y < rows; ++y, pixels += std::size_t(width) * 3, fetched += width, bits += stride) {
         int x = 0;
         for (; x + int(kBlockPixels) <= width; x += int(kBlockPixels)) {
             const BlockBytes bit = BitOfEach(Channel<0>(LoadPixelBlock(pixels + std::size_t(x) * 3)));
             const uint64_t blockBits = BitsOfFlags(reinterpret_cast<BlockBytes>((LoadBytes(fetched + x) & bit) != 0));
-            bits[x / 64] = x % 64 == 0 ? blockBits : bits[x / 64] | blockBits << 32;
+            uint64_t& word = bits[x / kMaskWordBits];
+            word = x % kMaskWordBits == 0 ? blockBits : word | blockBits << kBlockPixels;
         }
         for (; x < width; ++x) {
             const uint64_t pass = (fetched[x] >> (pixels[std::size_t(x) * 3] & 7)) & 1;
-            bits[x / 64] = x % 64 == 0 ? pass : bits[x / 64] | pass << (x % 64);
+            uint64_t& word = bits[x / kMaskWordBits];
+            word = x % kMaskWordBits == 0 ? pass : word | pass << (x % kMaskWordBits);
         }
     }
 }
@@ -232,13 +236,10 @@ int ApplyHsvMask(const ImageView& source, const ImageView& target, const HsvRang
     return int(passing);
 }
 
-// Rows are tested a band at a time, with about this many pixels, before their bits are made.
-constexpr std::size_t kBandPixels = 4096;
-
 const MaskBits& RangeMaskBits(const ImageView& source, const HsvRange& range, MaskBuffers& buffers)
 {
     MaskBits& bits = buffers.maskBits;
-    std::vector<uint8_t>& flags = buffers.flagRow;
+    std::vector<uint8_t>& flags = buffers.bandFlags;
     bits.resize(source.width, source.height);
     const auto width = std::size_t(bits.width);
     const int bandRows = int(std::max<std::size_t>(1, kBandPixels / std::max<std::size_t>(1, width)));
@@ -250,15 +251,13 @@ const MaskBits& RangeMaskBits(const ImageView& source, const HsvRange& range, Ma
         const int rows = std::min(bandRows, bits.height - top);
         const std::size_t first = std::size_t(top) * width;
         const std::size_t count = std::size_t(rows) * width;
-        const bool colourBytes = source.bytesPerPixel == kColourBytes;
-        if (passBits && colourBytes)
+        if (passBits && source.bytesPerPixel == kColourBytes) {
             FetchPasses(source, first, count, passBits, flags.data());
-        else if (passBits)
-            TestPixels(source, first, count, passBits, flags.data());
-        if (passBits && colourBytes) {
             SelectBitsOfColourRows(source.row(top), bits.width, rows, flags.data(), bits.row(top), bits.stride);
             continue;
         }
+        if (passBits)
+            TestPixels(source, first, count, passBits, flags.data());
         for (int y = 0; y < rows; ++y)
             PackFlagRow(flags.data() + std::size_t(y) * width, bits.width, bits.row(top + y));
     }

@@ -18,7 +18,7 @@ struct MaskBuffers {
     std::vector<uint8_t> readCopy;
     MaskBits maskBits;
     MaskBits readCopyBits;
-    std::vector<uint8_t> flagRow;
+    std::vector<uint8_t> bandFlags;
     std::vector<uint64_t> rowScratch;
 };
 
@@ -27,9 +27,9 @@ struct MaskBuffers {
 int MaskWithMorphology(const ImageView& source, const ImageView& target, int firstCount, int secondCount,
                        WorkWindow& window, const HsvRange& range, MaskBuffers& buffers);
 
-// The masks that ApplyHsvMask and MaskWithMorphology apply, without applying them: one bit per
-// source pixel, 0 for a pixel to blacken, for a frame that arrives as is. They lie in the
-// buffers until their next use.
+// The masks of ApplyHsvMask and MaskWithMorphology, not applied and held as one bit per source
+// pixel, 0 for a pixel to blacken: the pipeline's masks for a frame that arrives as is. They
+// lie in the buffers until their next use.
 const MaskBits& RangeMaskBits(const ImageView& source, const HsvRange& range, MaskBuffers& buffers);
 const MaskBits& MorphedRangeMaskBits(const ImageView& source, int firstCount, int secondCount, WorkWindow& window,
                                      const HsvRange& range, MaskBuffers& buffers);

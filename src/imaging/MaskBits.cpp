@@ -2,19 +2,13 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int kWordBits = 64;
-
-}  // namespace
-
 void MaskBits::resize(int newWidth, int newHeight)
 {
     newWidth = std::max(newWidth, 0);
     newHeight = std::max(newHeight, 0);
     if (newWidth == width && newHeight == height && !words.empty())
         return;
-    const std::size_t rowWords = (std::size_t(newWidth) + kWordBits - 1) / kWordBits;
+    const std::size_t rowWords = (std::size_t(newWidth) + kMaskWordBits - 1) / kMaskWordBits;
     const std::size_t padded = (rowWords + kMaskVectorWords - 1) / kMaskVectorWords * kMaskVectorWords;
     width = newWidth;
     height = newHeight;
@@ -25,16 +19,16 @@ void MaskBits::resize(int newWidth, int newHeight)
 void PackFlagRow(const uint8_t* flags, int count, uint64_t* row)
 {
     int x = 0;
-    for (; x + kWordBits <= count; x += kWordBits) {
+    for (; x + kMaskWordBits <= count; x += kMaskWordBits) {
         uint64_t word = 0;
         for (int byte = 0; byte < 8; ++byte)
             word |= PackEightFlags(flags + x + 8 * byte) << (8 * byte);
-        row[x / kWordBits] = word;
+        row[x / kMaskWordBits] = word;
     }
     if (x < count) {
         uint64_t word = 0;
         for (int k = 0; x + k < count; ++k)
             word |= uint64_t(flags[x + k] & 1) << k;
-        row[x / kWordBits] = word;
+        row[x / kMaskWordBits] = word;
     }
 }

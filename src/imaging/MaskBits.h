@@ -13,6 +13,13 @@
 // kMaskVectorWords words, with one more zero word on either side, so that a vector of words and
 // the words beside it can be read anywhere in the row; the bits past the last pixel stay 0.
 constexpr std::size_t kMaskVectorWords = 8;
+constexpr int kMaskWordBits = 64;
+
+// Bit x of a row of words: bit x % 64 of word x / 64.
+inline bool BitAt(const uint64_t* row, int x)
+{
+    return (row[x / kMaskWordBits] >> (x % kMaskWordBits)) & 1;
+}
 
 struct MaskBits {
     int width = 0;
@@ -28,7 +35,7 @@ struct MaskBits {
     uint64_t* row(int y) { return words.data() + std::size_t(y) * stride + 1; }
     const uint64_t* row(int y) const { return words.data() + std::size_t(y) * stride + 1; }
     std::size_t paddedWords() const { return stride - 2; }
-    bool at(int y, int x) const { return (row(y)[x / 64] >> (x % 64)) & 1; }
+    bool at(int y, int x) const { return BitAt(row(y), x); }
 };
 
 // Eight bytes of 0 or 1 into one byte, byte k into bit k.

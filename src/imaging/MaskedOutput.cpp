@@ -23,9 +23,9 @@ int RowsPerBand(const ImageView& frame)
 // The 32 bits of a row's bits from pixel x on; the word after x's is always there to read.
 uint32_t ThirtyTwoBits(const uint64_t* bits, int x)
 {
-    const int shift = x % 64;
-    const uint64_t next = (bits[x / 64 + 1] << 1) << (63 - shift);
-    return static_cast<uint32_t>((bits[x / 64] >> shift) | next);
+    const int shift = x % kMaskWordBits;
+    const uint64_t next = (bits[x / kMaskWordBits + 1] << 1) << (kMaskWordBits - 1 - shift);
+    return static_cast<uint32_t>((bits[x / kMaskWordBits] >> shift) | next);
 }
 
 void KeepPixel(const uint8_t* from, uint8_t* to, bool kept)
@@ -78,8 +78,8 @@ void FinishPixels(const ColourRows& row, int left, int right, bool mirror)
         std::copy_n(row.frame + q * kColourBytes, kColourBytes, pixelQ);
         std::copy_n(pixelP, kColourBytes, row.unprocessed + p * kColourBytes);
         std::copy_n(pixelQ, kColourBytes, row.unprocessed + q * kColourBytes);
-        KeepPixel(pixelQ, row.frame + (mirror ? p : q) * kColourBytes, (row.bits[q / 64] >> (q % 64)) & 1);
-        KeepPixel(pixelP, row.frame + (mirror ? q : p) * kColourBytes, (row.bits[p / 64] >> (p % 64)) & 1);
+        KeepPixel(pixelQ, row.frame + (mirror ? p : q) * kColourBytes, BitAt(row.bits, q));
+        KeepPixel(pixelP, row.frame + (mirror ? q : p) * kColourBytes, BitAt(row.bits, p));
         std::copy_n(row.frame + p * kColourBytes, kColourBytes, row.lastOutput + p * kColourBytes);
         std::copy_n(row.frame + q * kColourBytes, kColourBytes, row.lastOutput + q * kColourBytes);
     }
@@ -149,7 +149,7 @@ int CountBits(const MaskBits& flags)
 {
     int count = 0;
     for (int y = 0; y < flags.height; ++y)
-        for (int word = 0; word * 64 < flags.width; ++word)
+        for (int word = 0; word * kMaskWordBits < flags.width; ++word)
             count += __builtin_popcountll(flags.row(y)[word]);
     return count;
 }

@@ -266,7 +266,6 @@ void CopyWhatTheFirstIterationKeeps(const uint8_t* readCopy, uint8_t* mask, int 
 
 // The same work on masks held as bits, a vector of kMaskVectorWords words at a time.
 using MaskWords = uint64_t __attribute__((vector_size(8 * kMaskVectorWords)));
-constexpr int kWordBits = 64;
 
 VIZMAR_CLONE_HELPER MaskWords LoadWords(const uint64_t* words)
 {
@@ -279,10 +278,10 @@ VIZMAR_CLONE_HELPER MaskWords LoadWords(const uint64_t* words)
 void FillColumns(uint64_t* columns, std::size_t count, int first, int end)
 {
     for (std::size_t j = 0; j < count; ++j) {
-        const int from = std::clamp(first - int(j) * kWordBits, 0, kWordBits);
-        const int to = std::clamp(end - int(j) * kWordBits, 0, kWordBits);
-        const uint64_t below = to == kWordBits ? ~uint64_t(0) : (uint64_t(1) << to) - 1;
-        const uint64_t under = from == kWordBits ? ~uint64_t(0) : (uint64_t(1) << from) - 1;
+        const int from = std::clamp(first - int(j) * kMaskWordBits, 0, kMaskWordBits);
+        const int to = std::clamp(end - int(j) * kMaskWordBits, 0, kMaskWordBits);
+        const uint64_t below = to == kMaskWordBits ? ~uint64_t(0) : (uint64_t(1) << to) - 1;
+        const uint64_t under = from == kMaskWordBits ? ~uint64_t(0) : (uint64_t(1) << from) - 1;
         columns[j] = below & ~under;
     }
 }
@@ -293,8 +292,8 @@ template <int mode>
 VIZMAR_CLONE_HELPER MaskWords WordsChange(const uint64_t* above, const uint64_t* here, const uint64_t* below, int j)
 {
     const MaskWords centre = LoadWords(here + j);
-    const MaskWords left = (centre << 1) | (LoadWords(here + j - 1) >> (kWordBits - 1));
-    const MaskWords right = (centre >> 1) | (LoadWords(here + j + 1) << (kWordBits - 1));
+    const MaskWords left = (centre << 1) | (LoadWords(here + j - 1) >> (kMaskWordBits - 1));
+    const MaskWords right = (centre >> 1) | (LoadWords(here + j + 1) << (kMaskWordBits - 1));
     const MaskWords up = LoadWords(above + j);
     const MaskWords down = LoadWords(below + j);
     if constexpr (mode == kShrinkMask)
@@ -311,8 +310,8 @@ VIZMAR_CLONE_HELPER bool MorphBitsRow(const uint64_t* above, const uint64_t* her
                                       int end)
 {
     MaskWords any = {};
-    const int firstWord = first / kWordBits / int(kMaskVectorWords) * int(kMaskVectorWords);
-    for (int j = firstWord; j * kWordBits < end; j += int(kMaskVectorWords)) {
+    const int firstWord = first / kMaskWordBits / int(kMaskVectorWords) * int(kMaskVectorWords);
+    for (int j = firstWord; j * kMaskWordBits < end; j += int(kMaskVectorWords)) {
         const MaskWords columns = LoadWords(columnBits + j);
         const MaskWords changed = WordsChange<mode>(above, here, below, j) & columns;
         const MaskWords centre = LoadWords(here + j);
@@ -328,20 +327,15 @@ VIZMAR_CLONE_HELPER bool MorphBitsRow(const uint64_t* above, const uint64_t* her
     return first < end && anyWord != 0;
 }
 
-bool ChangedAt(const uint64_t* changes, int x)
-{
-    return (changes[x / kWordBits] >> (x % kWordBits)) & 1;
-}
-
 // The rightmost changed column from column from to end − 1, or kNoChange.
 int LastChangeFrom(const uint64_t* changes, int from, int end)
 {
-    for (int j = (end - 1) / kWordBits; j >= 0 && j * kWordBits + kWordBits > from; --j) {
+    for (int j = (end - 1) / kMaskWordBits; j >= 0 && j * kMaskWordBits + kMaskWordBits > from; --j) {
         uint64_t word = changes[j];
-        if (from > j * kWordBits)
-            word &= ~uint64_t(0) << (from - j * kWordBits);
+        if (from > j * kMaskWordBits)
+            word &= ~uint64_t(0) << (from - j * kMaskWordBits);
         if (word != 0)
-            return j * kWordBits + (kWordBits - 1 - __builtin_clzll(word));
+            return j * kMaskWordBits + (kMaskWordBits - 1 - __builtin_clzll(word));
     }
     return kNoChange;
 }
@@ -428,7 +422,7 @@ VIZMAR_VECTOR_CLONES void MorphMaskIn(uint8_t* readCopy, uint8_t* mask, int widt
 void ClearMaskBit(MaskBits& mask, int y, int x)
 {
     if (x >= 0 && x < mask.width)
-        mask.row(y)[x / kWordBits] &= ~(uint64_t(1) << (x % kWordBits));
+        mask.row(y)[x / kMaskWordBits] &= ~(uint64_t(1) << (x % kMaskWordBits));
 }
 
 void ClearBitRow(MaskBits& mask, int y)
@@ -463,7 +457,7 @@ VIZMAR_VECTOR_CLONES void MorphMaskBitsIn(MaskBits& readCopy, MaskBits& mask, Wi
             w.noteRow(
                 y, changed, iterationTop,
                 [&](int after) { return LastChangeFrom(changes, std::max(first, after + 1), end); },
-                [&](int x) { return ChangedAt(changes, x); });
+                [&](int x) { return BitAt(changes, x); });
             ClearMaskBit(mask, y, w.right - 1);
             CopyBitRows(mask, readCopy, y - 1, y);
             refreshedUpTo = y;
